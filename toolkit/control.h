@@ -1,0 +1,101 @@
+#pragma once
+// The base of every control: name, container, position, visibility, enabling, tab order,
+// and the notification that lets a backend follow every property change.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/types.h"
+
+namespace tk {
+
+class Container;
+class Form;
+
+enum class Kind {
+  Form, CommandButton, CheckBox, OptionButton, TextBox, Label, ComboBox, ListBox, Frame,
+  Image, PictureBox, Shape, Line, Timer, ProgressBar, Slider
+};
+
+// What changed, so a backend can update only that.
+enum class Property {
+  Caption, Text, Bounds, Visible, Enabled, BackColour, ForeColour, BorderColour, FillColour,
+  Value, ListIndex, Items, Picture, LineEnds, Range, Accessibility
+};
+
+using Event = std::function<void()>;
+
+class Control;
+
+// Told of every property change of every control of a form (the backend, in the program).
+class ControlObserver {
+ public:
+  virtual ~ControlObserver() = default;
+  virtual void propertyChanged(Control& control, Property property) = 0;
+};
+
+class Control {
+ public:
+  Control(Container* parent, std::string name, Rect bounds = {}, int tabIndex = -1);
+  virtual ~Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  virtual Kind kind() const = 0;
+  // Windowed controls are real child windows above the graphical ones and can take the focus.
+  virtual bool windowed() const { return false; }
+
+  const std::string& name() const { return name_; }
+  Container* parent() const { return parent_; }
+  Form& form();
+  const Form& form() const;
+
+  Rect bounds() const { return bounds_; }
+  void setBounds(Rect bounds);
+  bool visible() const { return visible_; }
+  void setVisible(bool visible);
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  // Position in the tab order; -1 for kinds that never take the focus.
+  int tabIndex() const { return tabIndex_; }
+
+  // What assistive technology announces, and the tooltip where the control shows no text.
+  const std::string& accessibleName() const { return accessibleName_; }
+  const std::string& toolTip() const { return toolTip_; }
+  void setAccessibility(std::string accessibleName, std::string toolTip = {});
+
+ protected:
+  void changed(Property property);
+  // Runs an event handler through the form's dispatcher (nested when raised by code).
+  void raise(const Event& handler);
+  virtual void enabledChanged() {}
+
+ private:
+  Container* parent_;
+  std::string name_;
+  Rect bounds_;
+  int tabIndex_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  std::string accessibleName_;
+  std::string toolTip_;
+};
+
+// A control that holds other controls: the form's client area or a frame. Children are kept in
+// creation order, which is also their stacking order: a later child lies in front.
+class Container : public Control {
+ public:
+  using Control::Control;
+  const std::vector<Control*>& children() const { return children_; }
+
+  Colour backColour() const { return backColour_; }
+  void setBackColour(Colour colour);
+
+ private:
+  friend class Control;
+  std::vector<Control*> children_;
+  Colour backColour_ = SystemColour::buttonFace;
+};
+
+}  // namespace tk

@@ -1,0 +1,65 @@
+#include "toolkit/event_loop.h"
+
+#include <algorithm>
+
+#include "toolkit/timer.h"
+
+namespace tk {
+
+Milliseconds EventLoop::now() const { return firing_.empty() ? clockNow() : firing_.back(); }
+
+void EventLoop::arm(Timer& timer, Milliseconds interval) {
+  remove(timer);
+  insert(timer, now() + interval);
+  deadlinesChanged();
+}
+
+void EventLoop::disarm(Timer& timer) {
+  if (remove(timer)) deadlinesChanged();
+}
+
+bool EventLoop::isArmed(const Timer& timer) const {
+  return std::any_of(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.timer == &timer; });
+}
+
+Milliseconds EventLoop::nextDeadline() const { return queue_.front().due; }
+
+void EventLoop::insert(Timer& timer, Milliseconds due) {
+  Entry entry{due, nextOrder_++, &timer};
+  auto at = std::upper_bound(queue_.begin(), queue_.end(), entry, [](const Entry& a, const Entry& b) {
+    return a.due != b.due ? a.due < b.due : a.order < b.order;
+  });
+  queue_.insert(at, entry);
+}
+
+bool EventLoop::remove(const Timer& timer) {
+  auto it = std::find_if(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.timer == &timer; });
+  if (it == queue_.end()) return false;
+  queue_.erase(it);
+  return true;
+}
+
+void EventLoop::runDue(Milliseconds until) {
+  while (!queue_.empty() && queue_.front().due <= until) {
+    const Entry entry = queue_.front();
+    queue_.erase(queue_.begin());
+    // The next tick of a periodic timer is one interval after this one was due; a handler that
+    // sets the interval or the enabling re-arms it itself, from the same instant.
+    insert(*entry.timer, entry.due + entry.timer->interval());
+    firing_.push_back(entry.due);
+    entry.timer->fire();
+    firing_.pop_back();
+  }
+  deadlinesChanged();
+}
+
+void VirtualEventLoop::advance(Milliseconds ms) {
+  const Milliseconds target = time_ + ms;
+  while (hasDeadline() && nextDeadline() <= target) {
+    time_ = std::max(time_, nextDeadline());
+    runDue(time_);
+  }
+  time_ = target;
+}
+
+}  // namespace tk
