@@ -1,0 +1,213 @@
+#include "clock/frm_clock.h"
+
+#include <cstdlib>
+
+#include "about/frm_about.h"
+#include "settings/alarm.h"
+#include "settings/apply_settings.h"
+#include "settings/colours.h"
+
+namespace clock_window {
+
+using settings::flagFalse;
+using settings::flagTrue;
+using settings::isSet;
+
+FrmClock::FrmClock(tk::Platform& platform) : ClockDesign(platform) { wireHandlers(); }
+
+FrmClock::~FrmClock() = default;
+
+void FrmClock::wireHandlers() {
+  onLoad = [this] { load(); };
+  mnuExit.onClick = [this] { platform().processes.endProcess(0); };
+  mnuAbout.onClick = [this] {
+    if (!frmAbout_) frmAbout_ = std::make_unique<about::FrmAbout>(platform());
+    frmAbout_->show();
+  };
+
+  Timer1.onTimer = [this] { tick(); };
+  cmdStartStop.onClick = [this] { startStopClicked(); };
+  cmdReset.onClick = [this] {
+    minutes_ = 0;
+    seconds_ = 0;
+  };
+  cmdPreset.onClick = [this] {
+    seconds_ = tk::checked16(lstSeconds.listIndex());
+    minutes_ = tk::checked16(lstMinutes.listIndex());
+  };
+  optBackwards.onClick = [this] { settings_.backwards = flagTrue; };
+  optForwards.onClick = [this] { settings_.backwards = flagFalse; };
+  chkDigitalToggle.onClick = [this] {
+    settings_.digitalOn = settings::toFlag(chkDigitalToggle.value() == tk::CheckBox::Checked);
+  };
+
+  txtMinutes.onChange = [this] {
+    settings::alarmTextChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes);
+  };
+  txtSeconds.onChange = [this] {
+    settings::alarmTextChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds);
+  };
+  lstAlarm.onClick = [this] { settings::alarmSwitchClicked(*this, settings_); };
+  TimerAlarmFlash.onTimer = [this] { settings::alarmFlashTimer(*this); };
+  cmdChangeColour.onClick = [this] { settings::changeColourClicked(*this, settings_); };
+
+  cmdSave.onClick = [this] { saveClicked(); };
+  cmdLoad.onClick = [this] { loadClicked(); };
+  chkClearSaved.onClick = [this] { clearSavedClicked(); };
+  for (int slot = 1; slot <= settings::slotCount; ++slot) {
+    slotOption(slot).onClick = [this, slot] {
+      cmdLoad.setEnabled(isSet(slots_[static_cast<std::size_t>(slot - 1)].saved));
+    };
+  }
+}
+
+void FrmClock::load() {
+  dial_ = {3000, 2000, 1000, 3.14159265358979};
+  secondHand.setX1(dial_.centreX);
+  secondHand.setY1(dial_.centreY);
+  minuteHand.setX1(dial_.centreX);
+  minuteHand.setY1(dial_.centreY);
+  Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius), tk::sub16(dial_.centreY, dial_.radius),
+                       tk::mul16(dial_.radius, 2), tk::mul16(dial_.radius, 2)});
+  settings_.digitalOn = flagTrue;
+  fillPresetLists();
+  settings::initSettings(settings_);
+  loadSlotsFromFile();
+}
+
+void FrmClock::fillPresetLists() {
+  // Item k of either list is the value k; Preset Now relies on that.
+  for (int i = 0; i <= 59; ++i) {
+    lstMinutes.addItem(tk::decimalText(i));
+    lstSeconds.addItem(tk::decimalText(i));
+  }
+  lstMinutes.setListIndex(0);
+  lstSeconds.setListIndex(0);
+  lstAlarm.setListIndex(1);
+}
+
+void FrmClock::applySettings() { settings::applySettings(*this, settings_, slots_); }
+
+// ---- The tick -------------------------------------------------------------------------------
+
+void FrmClock::tick() {
+  Timer1.setInterval(1000);
+  const int step = isSet(settings_.backwards) ? -1 : 1;
+  const std::int16_t lastSeconds = seconds_;
+  seconds_ = tk::checked16((seconds_ + step) % 60);  // the remainder keeps the dividend's sign
+  if (seconds_ == 0) {
+    const int carried = minutes_ + step;
+    if (carried < INT16_MIN || carried > INT16_MAX) {
+      // The reading cannot go further: stop as the Stop button does and keep the last reading,
+      // which the display still shows.
+      seconds_ = lastSeconds;
+      startStopClicked();
+      return;
+    }
+    minutes_ = static_cast<std::int16_t>(carried);
+  }
+  updateDisplay();
+
+  if (seconds_ == settings_.alarmSeconds && minutes_ == settings_.alarmMinutes &&
+      isSet(settings_.alarmOn)) {
+    flashCount_ = 0;
+    TimerAlarmFlash.setEnabled(true);
+    TimerAlarmFlash.setInterval(10);
+  }
+  // Every tick outside the three after an alarm closes the flash window again; this is also how
+  // the readout follows the digital switch while the watch runs.
+  if (flashCount_ > 2) {
+    endFlash();
+  } else {
+    ++flashCount_;
+  }
+}
+
+void FrmClock::endFlash() {
+  TimerAlarmFlash.setEnabled(false);
+  frmDigital.setVisible(isSet(settings_.digitalOn));
+  imgAlarm.setVisible(false);
+}
+
+bool FrmClock::flashing() const { return TimerAlarmFlash.enabled() && TimerAlarmFlash.interval() > 0; }
+
+void FrmClock::updateDisplay() {
+  lblDigitalClockSeconds.setCaption(tk::decimalText(seconds_));
+  lblDigitalClockMinutes.setCaption(tk::decimalText(minutes_));
+  const HandEnds ends = handEnds(minutes_, seconds_, dial_);
+  secondHand.setX2(ends.secondX);
+  secondHand.setY2(ends.secondY);
+  minuteHand.setX2(ends.minuteX);
+  minuteHand.setY2(ends.minuteY);
+  ProgressBar.setValue(std::abs(seconds_));
+}
+
+void FrmClock::startStopClicked() {
+  // The caption is the run state.
+  if (cmdStartStop.caption() == "Stop") {
+    cmdStartStop.setCaption("Start");
+    Timer1.setEnabled(false);
+    if (flashing()) {
+      // A stopped watch has no ticks to end the blinking, so Stop ends it.
+      endFlash();
+      flashCount_ = 3;
+    }
+  } else {
+    Timer1.setEnabled(true);
+    cmdStartStop.setCaption("Stop");
+  }
+}
+
+// ---- The save slots -------------------------------------------------------------------------
+
+int FrmClock::chosenSlot() {
+  int chosen = 0;
+  for (int slot = 1; slot <= settings::slotCount; ++slot) {
+    if (slotOption(slot).value()) chosen = slot;
+  }
+  if (chosen == 0) throw tk::RuntimeError::subscriptOutOfRange();
+  return chosen;
+}
+
+void FrmClock::saveClicked() {
+  auto& slot = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
+  slot = settings_;
+  slot.saved = flagTrue;
+  applySettings();
+  cmdLoad.setEnabled(true);
+  saveSlotsToFile();
+}
+
+void FrmClock::loadClicked() {
+  settings_ = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
+  applySettings();
+}
+
+void FrmClock::clearSavedClicked() {
+  // A momentary button: ticking it clears the slots, and it unticks itself at once. Unticking
+  // raises this handler once more, which finds the box unticked and does nothing.
+  if (chkClearSaved.value() == tk::CheckBox::Checked) {
+    for (auto& slot : slots_) slot.saved = flagFalse;
+    saveSlotsToFile();
+    applySettings();
+    optLoadSaveOne.setValue(true);
+  }
+  chkClearSaved.setValue(tk::CheckBox::Unchecked);
+}
+
+void FrmClock::loadSlotsFromFile() {
+  const store::FileResult result = saveFile_.load(slots_);
+  applySettings();
+  if (!result) showSaveFileError(result);
+}
+
+void FrmClock::saveSlotsToFile() {
+  const store::FileResult result = saveFile_.save(slots_);
+  if (!result) showSaveFileError(result);
+}
+
+void FrmClock::showSaveFileError(const store::FileResult& result) {
+  platform().messages.show(result.message());
+}
+
+}  // namespace clock_window

@@ -1,0 +1,62 @@
+#pragma once
+// The Stopwatch main window: the running reading, the dial geometry, the alarm's flash count,
+// the current settings and the five save slots, and the handlers that change them.
+
+#include <cstdint>
+#include <memory>
+
+#include "clock/clock_design.h"
+#include "clock/dial.h"
+#include "settings/clock_settings.h"
+#include "store/save_file.h"
+
+namespace about {
+class FrmAbout;
+}
+
+namespace clock_window {
+
+class FrmClock : public ClockDesign {
+ public:
+  explicit FrmClock(tk::Platform& platform);
+  ~FrmClock() override;
+
+  std::int16_t minutes() const { return minutes_; }
+  std::int16_t seconds() const { return seconds_; }
+  std::int16_t flashCount() const { return flashCount_; }
+  const DialGeometry& dial() const { return dial_; }
+  const settings::ClockSettings& currentSettings() const { return settings_; }
+  const settings::Slots& slots() const { return slots_; }
+  about::FrmAbout* aboutWindow() const { return frmAbout_.get(); }
+
+ private:
+  void wireHandlers();
+  void load();
+  void fillPresetLists();
+  void loadSlotsFromFile();
+  void saveSlotsToFile();
+  void applySettings();
+
+  void tick();
+  void updateDisplay();
+  void startStopClicked();
+  void endFlash();
+  bool flashing() const;
+
+  void saveClicked();
+  void loadClicked();
+  void clearSavedClicked();
+  int chosenSlot();
+  void showSaveFileError(const store::FileResult& result);
+
+  std::int16_t seconds_ = 0;
+  std::int16_t minutes_ = 0;
+  DialGeometry dial_{0, 0, 0, 0.0};
+  std::int16_t flashCount_ = 0;
+  settings::ClockSettings settings_{};
+  settings::Slots slots_{};
+  store::SaveFile saveFile_;
+  std::unique_ptr<about::FrmAbout> frmAbout_;
+};
+
+}  // namespace clock_window

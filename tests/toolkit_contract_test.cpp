@@ -1,0 +1,213 @@
+// The window toolkit's contract: what setting a property raises, option groups, disabled
+// controls, timers on the virtual loop and run-time errors reaching the toolkit.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/testing/test_platform.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+struct DemoForm : tk::Form {
+  explicit DemoForm(tk::Platform& p) : tk::Form(p, "demo", "Demo", 3000, 3000) {}
+  tk::Frame frame{*this, "frame", "Group", {0, 0, 1500, 1500}, 0};
+  tk::CommandButton button{*this, "button", "Go", {0, 0, 100, 100}, 1};
+  tk::CheckBox check{*this, "check", "Check", {0, 0, 100, 100}, 2};
+  tk::OptionButton a{*this, "a", "A", {0, 0, 100, 100}, 3};
+  tk::OptionButton b{*this, "b", "B", {0, 0, 100, 100}, 4};
+  tk::OptionButton inFrame{frame, "inFrame", "C", {0, 0, 100, 100}, 5};
+  tk::TextBox text{*this, "text", "", {0, 0, 100, 100}, 6};
+  tk::ListBox list{*this, "list", {"x", "y"}, {0, 0, 100, 100}, 7};
+  tk::ComboBox combo{*this, "combo", "Pick", {0, 0, 100, 100}, 8};
+  tk::Timer timer{*this, "timer", 0};
+};
+
+class ToolkitContract : public ::testing::Test {
+ protected:
+  tk::testing::TestPlatform tp;
+  DemoForm form{tp.platform};
+  std::vector<std::string> events;
+  void record(tk::Event& e, const std::string& name) {
+    e = [this, name] { events.push_back(name); };
+  }
+};
+
+TEST_F(ToolkitContract, CodeSetsRaiseTheUsersEventOnlyWhenTheValueChanges) {
+  record(form.text.onChange, "text");
+  record(form.list.onClick, "list");
+  record(form.combo.onClick, "combo");
+  record(form.check.onClick, "check");
+  record(form.a.onClick, "a");
+  form.combo.addItem("0");
+  form.combo.addItem("1");
+
+  struct Step {
+    std::function<void()> set;
+    std::vector<std::string> raised;
+  };
+  const std::vector<Step> steps = {
+      {[&] { form.text.setText("12"); }, {"text"}},
+      {[&] { form.text.setText("12"); }, {}},
+      {[&] { form.list.setListIndex(1); }, {"list"}},
+      {[&] { form.list.setListIndex(1); }, {}},
+      {[&] { form.combo.setListIndex(0); }, {"combo"}},
+      {[&] { form.check.setValue(1); }, {"check"}},
+      {[&] { form.check.setValue(1); }, {}},
+      {[&] { form.check.setValue(2); }, {"check"}},
+      {[&] { form.a.setValue(true); }, {"a"}},
+      {[&] { form.a.setValue(true); }, {}},
+      {[&] { form.a.setValue(false); }, {}},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    events.clear();
+    steps[i].set();
+    EXPECT_EQ(events, steps[i].raised) << "step " << i;
+  }
+  EXPECT_EQ(form.combo.text(), "0") << "a combo's text follows its selection";
+}
+
+TEST_F(ToolkitContract, EventsRaisedByCodeRunNestedBeforeTheSetterReturns) {
+  form.text.onChange = [&] {
+    events.push_back("change:" + form.text.text());
+    if (form.text.text() == "99") form.text.setText("0");
+    events.push_back("after:" + form.text.text());
+  };
+  form.text.setText("99");
+  EXPECT_EQ(events, (std::vector<std::string>{"change:99", "change:0", "after:0", "after:0"}));
+}
+
+TEST_F(ToolkitContract, CheckBoxClearedFromItsOwnClickStopsAfterOneNestedRun) {
+  int runs = 0;
+  form.check.onClick = [&] {
+    ++runs;
+    form.check.setValue(0);
+  };
+  form.check.click();
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(form.check.value(), 0);
+}
+
+TEST_F(ToolkitContract, OptionButtonsExcludeEachOtherWithinTheirContainerOnly) {
+  form.a.setValue(true);
+  form.inFrame.setValue(true);
+  form.b.click();
+  EXPECT_FALSE(form.a.value());
+  EXPECT_TRUE(form.b.value());
+  EXPECT_TRUE(form.inFrame.value()) << "a frame is a group of its own";
+}
+
+TEST_F(ToolkitContract, DisabledControlsIgnoreTheUserButNotCode) {
+  int clicks = 0;
+  form.button.onClick = [&] { ++clicks; };
+  form.text.setMaxLength(3);
+  for (tk::Control* c : std::vector<tk::Control*>{&form.button, &form.check, &form.a, &form.text, &form.list}) {
+    c->setEnabled(false);
+  }
+  form.button.click();
+  form.check.click();
+  form.a.click();
+  form.text.typeText("5");
+  form.list.choose(0);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(form.check.value(), 0);
+  EXPECT_FALSE(form.a.value());
+  EXPECT_EQ(form.text.text(), "");
+  EXPECT_EQ(form.list.listIndex(), -1);
+
+  form.text.setText("7");
+  form.list.setListIndex(0);
+  EXPECT_EQ(form.text.text(), "7");
+  EXPECT_EQ(form.list.listIndex(), 0);
+}
+
+TEST_F(ToolkitContract, TypingStopsAtMaxLengthAndCodeIsCutToIt) {
+  form.text.setMaxLength(3);
+  int changes = 0;
+  form.text.onChange = [&] { ++changes; };
+  form.text.typeText("12345");
+  EXPECT_EQ(form.text.text(), "123");
+  EXPECT_EQ(changes, 3) << "one Change per typed character";
+  form.text.setText("-32768");
+  EXPECT_EQ(form.text.text(), "-32");
+}
+
+TEST_F(ToolkitContract, TypedComboTextSelectsTheMatchingItem) {
+  form.combo.addItem("5");
+  form.combo.addItem("6");
+  form.combo.edit("6");
+  EXPECT_EQ(form.combo.listIndex(), 1);
+  form.combo.edit("66");
+  EXPECT_EQ(form.combo.listIndex(), -1);
+  EXPECT_EQ(form.combo.text(), "66");
+}
+
+TEST_F(ToolkitContract, TimersFireIntervalAfterArmingThenPeriodically) {
+  std::vector<tk::Milliseconds> at;
+  form.timer.onTimer = [&] { at.push_back(tp.loop.now()); };
+  tp.loop.advance(500);
+  EXPECT_TRUE(at.empty()) << "interval 0 raises nothing";
+
+  form.timer.setInterval(100);  // armed at 500
+  tp.loop.advance(350);
+  EXPECT_EQ(at, (std::vector<tk::Milliseconds>{600, 700, 800}));
+
+  form.timer.setEnabled(false);
+  tp.loop.advance(1000);
+  EXPECT_EQ(at.size(), 3u);
+
+  form.timer.setEnabled(true);  // at 1850: next at 1950
+  tp.loop.advance(120);
+  EXPECT_EQ(at.back(), 1950);
+}
+
+TEST_F(ToolkitContract, ATimerReArmedFromItsHandlerKeepsItsPeriodFromTheDueInstant) {
+  std::vector<tk::Milliseconds> at;
+  form.timer.onTimer = [&] {
+    at.push_back(tp.loop.now());
+    form.timer.setInterval(1000);
+  };
+  form.timer.setInterval(1);
+  tp.loop.advance(3001);
+  EXPECT_EQ(at, (std::vector<tk::Milliseconds>{1, 1001, 2001, 3001}));
+}
+
+TEST_F(ToolkitContract, TimersDueTogetherFireInDeadlineOrder) {
+  tk::Timer second{form, "second", 0};
+  form.timer.onTimer = [&] { events.push_back("first@" + std::to_string(tp.loop.now())); };
+  second.onTimer = [&] { events.push_back("second@" + std::to_string(tp.loop.now())); };
+  form.timer.setInterval(30);
+  second.setInterval(20);
+  tp.loop.advance(60);
+  EXPECT_EQ(events, (std::vector<std::string>{"second@20", "first@30", "second@40", "first@60",
+                                              "second@60"}));
+}
+
+TEST_F(ToolkitContract, RunTimeErrorReachingTheToolkitIsShownAndEndsTheProcess) {
+  form.text.onChange = [] { throw tk::RuntimeError::overflow(); };
+  form.button.onClick = [&] {
+    form.text.setText("x");  // the nested handler's error travels through this one
+    events.push_back("not reached");
+  };
+  form.button.click();
+  EXPECT_TRUE(events.empty());
+  ASSERT_EQ(tp.messages.texts.size(), 1u);
+  EXPECT_EQ(tp.messages.texts[0], "Run-time error '6':\n\nOverflow");
+  EXPECT_EQ(tp.processes.endStatus, 1);
+}
+
+TEST_F(ToolkitContract, ShowLoadsOnceUntilUnloaded) {
+  int loads = 0;
+  form.onLoad = [&] { ++loads; };
+  form.show();
+  form.show();
+  EXPECT_EQ(loads, 1);
+  form.unload();
+  EXPECT_EQ(tp.windows.open.count(&form), 0u);
+  form.show();
+  EXPECT_EQ(loads, 2);
+}
+
+}  // namespace
