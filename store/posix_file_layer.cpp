@@ -1,0 +1,141 @@
+// The file layer on POSIX systems: plain system calls, retried when a signal interrupts them.
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "store/file_layer.h"
+
+namespace store {
+namespace {
+
+// Runs a system call until no signal interrupts it; its result, or -1 with errno set.
+template <typename Call>
+auto retryOnSignal(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
+}
+
+int fd(FileLayer::Handle file) { return static_cast<int>(file); }
+
+// O_NONBLOCK keeps an open from hanging on a pipe someone put in the file's place; for regular
+// files it changes nothing.
+constexpr int commonOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+class PosixFileLayer final : public FileLayer {
+ public:
+  ErrorCode status(const std::string& path, FileStatus& out) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return errno;
+    out.isDirectory = S_ISDIR(info.st_mode);
+    out.isRegularFile = S_ISREG(info.st_mode);
+    out.permissions = info.st_mode & 07777;
+    return 0;
+  }
+
+  ErrorCode readLink(const std::string& path, std::string& target) override {
+    std::vector<char> buffer(256);
+    for (;;) {
+      const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+      if (length < 0) return errno;
+      if (static_cast<std::size_t>(length) < buffer.size()) {
+        target.assign(buffer.data(), static_cast<std::size_t>(length));
+        return 0;
+      }
+      buffer.resize(buffer.size() * 2);  // the link may have been cut short: try a larger buffer
+    }
+  }
+
+  ErrorCode openExisting(const std::string& path, bool forWriting, Handle& out) override {
+    const int access = forWriting ? O_RDWR : O_RDONLY;
+    const int file = retryOnSignal([&] { return ::open(path.c_str(), access | commonOpenFlags); });
+    if (file < 0) return errno;
+    out = file;
+    return 0;
+  }
+
+  ErrorCode createIfMissing(const std::string& path) override {
+    const int file = retryOnSignal(
+        [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | commonOpenFlags, 0666); });
+    if (file < 0) return errno;
+    return ::close(file) == 0 ? 0 : errno;
+  }
+
+  ErrorCode createNew(const std::string& path, unsigned permissions, Handle& out) override {
+    const int file = retryOnSignal([&] {
+      return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | commonOpenFlags,
+                    static_cast<mode_t>(permissions));
+    });
+    if (file < 0) return errno;
+    out = file;
+    return 0;
+  }
+
+  ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
+                   std::size_t& got) override {
+    const ssize_t count = retryOnSignal([&] {
+      return ::pread(fd(file), buffer.data(), buffer.size(), static_cast<off_t>(offset));
+    });
+    if (count < 0) return errno;
+    got = static_cast<std::size_t>(count);
+    return 0;
+  }
+
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
+                  std::size_t& written) override {
+    const ssize_t count =
+        retryOnSignal([&] { return ::write(fd(file), bytes.data(), bytes.size()); });
+    if (count < 0) return errno;
+    written = static_cast<std::size_t>(count);
+    return 0;
+  }
+
+  ErrorCode setPermissions(Handle file, unsigned permissions) override {
+    return ::fchmod(fd(file), static_cast<mode_t>(permissions)) == 0 ? 0 : errno;
+  }
+
+  ErrorCode sync(Handle file) override {
+    return retryOnSignal([&] { return ::fsync(fd(file)); }) == 0 ? 0 : errno;
+  }
+
+  ErrorCode close(Handle file) override {
+    // Not retried: after EINTR the descriptor is already gone on Linux.
+    return ::close(fd(file)) == 0 ? 0 : errno;
+  }
+
+  ErrorCode rename(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  ErrorCode remove(const std::string& path) override {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+  }
+
+  ErrorCode syncFolder(const std::string& path) override {
+    const int folder =
+        retryOnSignal([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (folder < 0) return errno;
+    const int result = retryOnSignal([&] { return ::fsync(folder); }) == 0 ? 0 : errno;
+    ::close(folder);
+    return result;
+  }
+};
+
+}  // namespace
+
+FileLayer& systemFileLayer() {
+  static PosixFileLayer layer;
+  return layer;
+}
+
+}  // namespace store
+
+#endif  // _WIN32

@@ -1,0 +1,63 @@
+#pragma once
+// The save file "fileClockSave.bin" in the current directory, which keeps the five slots between
+// runs. Neither call throws or ends the program: each returns a FileResult whose message names
+// the file and the reason, for the window to show while it keeps its own state.
+//
+//   store::SaveFile file;
+//   if (store::FileResult r = file.load(slots); !r) showMessage(r.message());
+
+#include <string>
+#include <utility>
+
+#include "settings/clock_settings.h"
+#include "store/file_layer.h"
+
+namespace store {
+
+inline constexpr const char* saveFileName = "fileClockSave.bin";
+
+class FileResult {
+ public:
+  static FileResult success() { return FileResult(0, {}); }
+  static FileResult failure(ErrorCode reason, std::string message) {
+    return FileResult(reason, std::move(message));
+  }
+
+  bool ok() const { return message_.empty(); }
+  explicit operator bool() const { return ok(); }
+  // What the user reads, e.g. `Could not save the slots to "fileClockSave.bin": Permission
+  // denied.` Empty on success.
+  const std::string& message() const { return message_; }
+  // The errno value behind a failure; 0 on success.
+  ErrorCode reason() const { return reason_; }
+
+ private:
+  FileResult(ErrorCode reason, std::string message)
+      : reason_(reason), message_(std::move(message)) {}
+
+  ErrorCode reason_;
+  std::string message_;
+};
+
+class SaveFile {
+ public:
+  SaveFile() : SaveFile(systemFileLayer()) {}
+  explicit SaveFile(FileLayer& files) : files_(files) {}
+
+  // Reads the five slots from the file. A missing file is created empty, so that it exists after
+  // the first start, and leaves the slots as they are; so does every field past the end of a short
+  // file (see decodeSlots). On failure the slots are untouched.
+  FileResult load(settings::Slots& slots);
+
+  // Writes the five slots as the file's first 160 bytes and keeps whatever the file held beyond
+  // them. The new content goes to a temporary file beside the save file, is flushed to the disk,
+  // and then replaces the old file in one rename, so that a crash at any moment leaves either
+  // the old file or the new one. A symbolic link is followed and its target replaced; the file
+  // keeps its permission bits. An existing file that may not be written is not replaced.
+  FileResult save(const settings::Slots& slots);
+
+ private:
+  FileLayer& files_;
+};
+
+}  // namespace store

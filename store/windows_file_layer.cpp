@@ -1,0 +1,135 @@
+// The file layer on Windows: the C runtime's descriptor calls on wide (Unicode) paths, and
+// MoveFileEx for the replacing rename.
+#ifdef _WIN32
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#include "store/file_layer.h"
+
+namespace store {
+namespace {
+
+std::wstring wide(const std::string& path) { return std::filesystem::path(path).wstring(); }
+
+int fd(FileLayer::Handle file) { return static_cast<int>(file); }
+
+// An errno value for an error the Win32 API reported.
+ErrorCode errnoFor(const std::error_code& code) {
+  const std::error_condition condition = code.default_error_condition();
+  return condition.category() == std::generic_category() ? condition.value() : EIO;
+}
+
+ErrorCode lastErrno() { return errnoFor({static_cast<int>(::GetLastError()), std::system_category()}); }
+
+ErrorCode openWith(const std::string& path, int flags, int permissions, int& out) {
+  return _wsopen_s(&out, wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
+                   permissions);
+}
+
+class WindowsFileLayer final : public FileLayer {
+ public:
+  ErrorCode status(const std::string& path, FileStatus& out) override {
+    struct _stat64 info {};
+    if (_wstat64(wide(path).c_str(), &info) != 0) return errno;
+    out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
+    out.isRegularFile = (info.st_mode & _S_IFMT) == _S_IFREG;
+    out.permissions = info.st_mode & 0777;
+    return 0;
+  }
+
+  ErrorCode readLink(const std::string& path, std::string& target) override {
+    std::error_code code;
+    const auto linkStatus = std::filesystem::symlink_status(path, code);
+    if (code || !std::filesystem::exists(linkStatus)) return ENOENT;
+    if (!std::filesystem::is_symlink(linkStatus)) return EINVAL;
+    const std::filesystem::path pointee = std::filesystem::read_symlink(path, code);
+    if (code) return errnoFor(code);
+    target = pointee.string();
+    return 0;
+  }
+
+  ErrorCode openExisting(const std::string& path, bool forWriting, Handle& out) override {
+    int file = -1;
+    const int access = forWriting ? _O_RDWR : _O_RDONLY;
+    if (ErrorCode error = openWith(path, access, 0, file)) return error;
+    out = file;
+    return 0;
+  }
+
+  ErrorCode createIfMissing(const std::string& path) override {
+    int file = -1;
+    const int flags = _O_WRONLY | _O_CREAT;
+    if (ErrorCode error = openWith(path, flags, _S_IREAD | _S_IWRITE, file)) return error;
+    return _close(file) == 0 ? 0 : errno;
+  }
+
+  ErrorCode createNew(const std::string& path, unsigned permissions, Handle& out) override {
+    int file = -1;
+    // Windows knows only "read-only" or not.
+    const int mode = (permissions & 0200) ? (_S_IREAD | _S_IWRITE) : _S_IREAD;
+    if (ErrorCode error = openWith(path, _O_WRONLY | _O_CREAT | _O_EXCL, mode, file)) {
+      return error;
+    }
+    out = file;
+    return 0;
+  }
+
+  ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
+                   std::size_t& got) override {
+    if (_lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) return errno;
+    const unsigned size = static_cast<unsigned>(std::min<std::size_t>(buffer.size(), INT_MAX));
+    const int count = _read(fd(file), buffer.data(), size);
+    if (count < 0) return errno;
+    got = static_cast<std::size_t>(count);
+    return 0;
+  }
+
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
+                  std::size_t& written) override {
+    const unsigned size = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    const int count = _write(fd(file), bytes.data(), size);
+    if (count < 0) return errno;
+    written = static_cast<std::size_t>(count);
+    return 0;
+  }
+
+  // The read-only attribute, all Windows keeps of the bits, was given when the file was created.
+  ErrorCode setPermissions(Handle, unsigned) override { return 0; }
+
+  ErrorCode sync(Handle file) override { return _commit(fd(file)) == 0 ? 0 : errno; }
+
+  ErrorCode close(Handle file) override { return _close(fd(file)) == 0 ? 0 : errno; }
+
+  ErrorCode rename(const std::string& from, const std::string& to) override {
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), flags) ? 0 : lastErrno();
+  }
+
+  ErrorCode remove(const std::string& path) override {
+    return _wunlink(wide(path).c_str()) == 0 ? 0 : errno;
+  }
+
+  // MOVEFILE_WRITE_THROUGH has already flushed the rename.
+  ErrorCode syncFolder(const std::string&) override { return 0; }
+};
+
+}  // namespace
+
+FileLayer& systemFileLayer() {
+  static WindowsFileLayer layer;
+  return layer;
+}
+
+}  // namespace store
+
+#endif  // _WIN32
