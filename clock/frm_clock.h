@@ -29,6 +29,13 @@ class FrmClock : public ClockDesign {
   const settings::Slots& slots() const { return slots_; }
   about::FrmAbout* aboutWindow() const { return frmAbout_.get(); }
 
+  // Sets the reading as Preset Now does, but to any 16-bit value where the lists offer 0..59;
+  // lets tests and tools reach readings that would take days of ticking.
+  void presetReading(std::int16_t minutes, std::int16_t seconds) {
+    minutes_ = minutes;
+    seconds_ = seconds;
+  }
+
  private:
   void wireHandlers();
   void load();
