@@ -46,6 +46,9 @@ void EventLoop::runDue(Milliseconds until) {
     // The next tick of a periodic timer is one interval after this one was due; a handler that
     // sets the interval or the enabling re-arms it itself, from the same instant.
     insert(*entry.timer, entry.due + entry.timer->interval());
+    // Announced before the handler runs: a handler may open a modal dialog whose nested loop
+    // must go on waking for the timers.
+    deadlinesChanged();
     firing_.push_back(entry.due);
     entry.timer->fire();
     firing_.pop_back();
