@@ -39,6 +39,38 @@ ClockDesign::ClockDesign(tk::Platform& platform)
   Clockface.setFillColour(white);
   secondHand.setBorderColour(0x0000FF);
   imgAlarm.setVisible(false);
+
+  describeForAssistiveTechnology();
+}
+
+// What each control is for, for screen readers; and a tooltip where a control shows no readable
+// text of its own (the slot buttons and the digital switch show only their boxes).
+void ClockDesign::describeForAssistiveTechnology() {
+  cmdStartStop.setAccessibility("Start or stop the stopwatch");
+  cmdReset.setAccessibility("Reset the reading to zero");
+  cmdPreset.setAccessibility("Preset the reading from the two lists");
+  optBackwards.setAccessibility("Count backwards");
+  optForwards.setAccessibility("Count forwards");
+  lstMinutes.setAccessibility("Preset minutes", "Minutes for Preset Now");
+  lstSeconds.setAccessibility("Preset seconds", "Seconds for Preset Now");
+  cmdChangeColour.setAccessibility("Change the colour of the part chosen with the slider");
+  sldColourPick.setAccessibility("Colour target",
+                                 "Colour target: second hand, minute hand, digital border, "
+                                 "stopwatch face or digital digits, top to bottom");
+  chkDigitalToggle.setAccessibility("Digital Clock On", "Show the digital readout");
+  txtMinutes.setAccessibility("Alarm minute", "Alarm minute, -59 to 59");
+  txtSeconds.setAccessibility("Alarm second", "Alarm second, -59 to 59");
+  lstAlarm.setAccessibility("Alarm on or off");
+  ProgressBar.setAccessibility("Seconds of the reading", "Seconds of the reading");
+  cmdLoad.setAccessibility("Load the chosen slot");
+  cmdSave.setAccessibility("Save into the chosen slot");
+  chkClearSaved.setAccessibility("Clear all saved slots");
+  for (int slot = 1; slot <= 5; ++slot) {
+    const std::string name = "Slot " + std::to_string(slot);
+    slotOption(slot).setAccessibility(name, name);
+  }
+  frmLoadSave.setAccessibility("Load and save slots");
+  frmDigital.setAccessibility("Digital readout");
 }
 
 tk::OptionButton& ClockDesign::slotOption(int slot) {

@@ -80,6 +80,9 @@ class ClockDesign : public tk::Form {
 
   // The slot buttons by slot number: slotOption(1) is optLoadSaveOne ... slotOption(5) optLoadSaveFive.
   tk::OptionButton& slotOption(int slot);
+
+ private:
+  void describeForAssistiveTechnology();
 };
 
 }  // namespace clock_window

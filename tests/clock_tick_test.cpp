@@ -311,3 +311,29 @@ TEST_F(ClockTest, AboutOpensOneWindowAndExitEndsTheProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+void collectWindowed(tk::Container& container, std::vector<tk::Control*>& out) {
+  for (tk::Control* c : container.children()) {
+    if (c->windowed()) out.push_back(c);
+    if (c->kind() == tk::Kind::Frame) collectWindowed(static_cast<tk::Container&>(*c), out);
+  }
+}
+
+TEST_F(ClockTest, EveryControlThatTakesTheFocusSaysWhatItIsFor) {
+  start();
+  std::vector<tk::Control*> windowed;
+  collectWindowed(*clock, windowed);
+  ASSERT_EQ(windowed.size(), 24u);
+  for (tk::Control* c : windowed) EXPECT_FALSE(c->accessibleName().empty()) << c->name();
+  for (int slot = 1; slot <= 5; ++slot) {
+    EXPECT_EQ(clock->slotOption(slot).accessibleName(), "Slot " + std::to_string(slot));
+    EXPECT_EQ(clock->slotOption(slot).toolTip(), "Slot " + std::to_string(slot));
+  }
+  EXPECT_EQ(clock->chkDigitalToggle.accessibleName(), "Digital Clock On");
+  EXPECT_EQ(clock->sldColourPick.accessibleName(), "Colour target");
+  EXPECT_FALSE(clock->sldColourPick.toolTip().empty());
+}
+
+}  // namespace
