@@ -23,8 +23,10 @@ class FrmAbout : public tk::Form {
   tk::Label lblDisclaimer     {*this, "lblDisclaimer",
                                "Warning: This code was designed for a university course and may "
                                "be unsafe to run.",                    { 255, 2625, 3870,  825}, 4};
-  tk::Label lblTitle          {*this, "lblTitle",   "Bransk Quorvel - Clock",  {1050, 240, 3885, 480}, 5};
-  tk::Label lblVersion        {*this, "lblVersion", "Version 1.2 27-APR-2004", {1050, 780, 3885, 225}, 6};
+  tk::Label lblTitle          {*this, "lblTitle",   "Bransk Quorvel - Clock",
+                                                                       {1050,  240, 3885,  480}, 5};
+  tk::Label lblVersion        {*this, "lblVersion", "Version 1.2 27-APR-2004",
+                                                                       {1050,  780, 3885,  225}, 6};
 
   // The etched separator: a white line just below a grey one. Index 0 lies behind index 1, so
   // the wider white line never covers the grey one.

@@ -2,7 +2,9 @@
 
 #include "about/windows_registry.h"
 
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 
 namespace about {
