@@ -1,0 +1,61 @@
+#include "toolkit/qt/container_widgets.h"
+
+#include <QPainter>
+
+#include "toolkit/form.h"
+#include "toolkit/frame.h"
+#include "toolkit/qt/colours.h"
+#include "toolkit/qt/graphical_painter.h"
+
+namespace tk::qt {
+
+ContainerWidget::ContainerWidget(const Container& container, QWidget* parent)
+    : QWidget(parent), container_(container) {
+  setObjectName(QString::fromStdString(container.name()));
+}
+
+void ContainerWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  paintBackground(painter);
+  for (const Control* child : container_.children()) paintGraphical(painter, *child);
+}
+
+ClientAreaWidget::ClientAreaWidget(const Form& form, QWidget* parent)
+    : ContainerWidget(form, parent), form_(form) {}
+
+void ClientAreaWidget::paintBackground(QPainter& painter) {
+  painter.fillRect(rect(), toQColor(form_.backColour()));
+  const QPixmap picture = resourcePicture(form_.picture());
+  if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
+}
+
+FrameWidget::FrameWidget(const Frame& frame, QWidget* parent)
+    : ContainerWidget(frame, parent), frame_(frame) {}
+
+void FrameWidget::paintBackground(QPainter& painter) {
+  painter.fillRect(rect(), toQColor(frame_.backColour()));
+
+  const QString caption = QString::fromStdString(frame_.caption());
+  const QFontMetrics metrics = fontMetrics();
+  const int borderTop = metrics.height() / 2;
+  // An etched line: a shadow line with a highlight one pixel right and below it.
+  const QRectF border = QRectF(rect()).adjusted(0.5, borderTop + 0.5, -1.5, -1.5);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawRect(border.translated(1, 1));
+  painter.setPen(palette().color(QPalette::Mid));
+  painter.drawRect(border);
+
+  if (caption.isEmpty()) return;
+  constexpr int captionLeft = 8;
+  constexpr int captionPadding = 2;
+  const QRect textRect(captionLeft, 0, metrics.horizontalAdvance(caption) + 2 * captionPadding,
+                       metrics.height());
+  painter.fillRect(textRect, toQColor(frame_.backColour()));
+  painter.setPen(palette().color(QPalette::ButtonText));
+  painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
+}
+
+}  // namespace tk::qt

@@ -1,0 +1,54 @@
+#pragma once
+// The widgets of the two container kinds: a form's client area and a frame. Each paints its
+// back colour, then its graphical children in stacking order; windowed children are real child
+// widgets on top.
+
+#include <QWidget>
+
+#include "toolkit/control.h"
+
+namespace tk {
+class Form;
+class Frame;
+}  // namespace tk
+
+namespace tk::qt {
+
+class ContainerWidget : public QWidget {
+ public:
+  ContainerWidget(const Container& container, QWidget* parent);
+  const Container& container() const { return container_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  virtual void paintBackground(QPainter& painter) = 0;
+
+ private:
+  const Container& container_;
+};
+
+// The client area of a form: its back colour and its picture, unscaled at the top left.
+class ClientAreaWidget : public ContainerWidget {
+ public:
+  ClientAreaWidget(const Form& form, QWidget* parent);
+
+ protected:
+  void paintBackground(QPainter& painter) override;
+
+ private:
+  const Form& form_;
+};
+
+// A frame: filled with its back colour, an etched border with the caption set into its top edge.
+class FrameWidget : public ContainerWidget {
+ public:
+  FrameWidget(const Frame& frame, QWidget* parent);
+
+ protected:
+  void paintBackground(QPainter& painter) override;
+
+ private:
+  const Frame& frame_;
+};
+
+}  // namespace tk::qt

@@ -1,0 +1,184 @@
+#include "toolkit/qt/form_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <algorithm>
+
+#include "toolkit/menu.h"
+#include "toolkit/qt/geometry.h"
+
+namespace tk::qt {
+
+FormWindow::FormWindow(Form& form)
+    : form_(form), client_(new ClientAreaWidget(form, this)) {
+  setObjectName(QString::fromStdString(form.name()));
+  setWindowTitle(QString::fromStdString(form.caption()));
+  for (Menu* menu : form.menus()) addMenu(nullptr, *menu);
+
+  client_->setFixedSize(toPixels(form.bounds().width), toPixels(form.bounds().height));
+  if (form.mousePointer == MousePointer::ArrowHourglass) client_->setCursor(Qt::BusyCursor);
+  setCentralWidget(client_);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  containers_[&form] = client_;
+  addControls(form, client_);
+  setTabOrder();
+  setWindowStyle();
+}
+
+FormWindow::~FormWindow() { detach(); }
+
+QWidget* FormWindow::widgetOf(const Control& control) const {
+  if (auto view = views_.find(&control); view != views_.end()) return view->second->widget();
+  if (auto container = containers_.find(static_cast<const Container*>(&control));
+      container != containers_.end()) {
+    return container->second;
+  }
+  return nullptr;
+}
+
+void FormWindow::setWindowStyle() {
+  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint;
+  if (form_.borderStyle == BorderStyle::FixedDialog) {
+    flags |= form_.showInTaskbar ? Qt::Dialog : Qt::Tool;
+  } else if (form_.borderStyle == BorderStyle::None && form_.menus().empty()) {
+    flags = Qt::Window | Qt::FramelessWindowHint;
+  } else {
+    // A borderless window with a menu bar still gets a title bar, so that it can be moved and
+    // closed; the client area keeps its size either way.
+    flags |= form_.showInTaskbar ? Qt::Window : Qt::Tool;
+  }
+  setWindowFlags(flags);
+}
+
+void FormWindow::addMenu(QMenu* parentMenu, Menu& menu) {
+  const QString caption = QString::fromStdString(menu.caption());
+  if (!menu.items().empty()) {
+    QMenu* submenu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+    submenu->setObjectName(QString::fromStdString(menu.name()));
+    for (Menu* item : menu.items()) addMenu(submenu, *item);
+    return;
+  }
+  QAction* action = parentMenu ? parentMenu->addAction(caption) : menuBar()->addAction(caption);
+  action->setObjectName(QString::fromStdString(menu.name()));
+  if (!menu.shortcut().empty()) {
+    action->setShortcut(QKeySequence(QString::fromStdString(menu.shortcut())));
+  }
+  connect(action, &QAction::triggered, this, [this, &menu] {
+    if (!detached_) menu.click();
+  });
+}
+
+void FormWindow::addControls(Container& container, QWidget* containerWidget) {
+  for (Control* child : container.children()) {
+    if (!child->windowed()) continue;
+    std::unique_ptr<ControlView> view;
+    if (child->kind() == Kind::Frame) {
+      auto& frame = static_cast<Frame&>(*child);
+      auto* frameWidget = new FrameWidget(frame, containerWidget);
+      containers_[&frame] = frameWidget;
+      view = std::make_unique<FrameView>(frame, frameWidget);
+      addControls(frame, frameWidget);
+    } else {
+      view = makeView(*child, containerWidget);
+    }
+    if (!view) continue;
+    view->applyAll();
+    views_[child] = std::move(view);
+  }
+}
+
+void FormWindow::propertyChanged(Control& control, Property property) {
+  if (&control == &form_) {
+    if (property == Property::Caption) setWindowTitle(QString::fromStdString(form_.caption()));
+    client_->update();
+    return;
+  }
+  if (auto view = views_.find(&control); view != views_.end()) {
+    view->second->apply(property);
+    return;
+  }
+  if (control.kind() == Kind::Timer) return;
+  // A graphical control: its container paints it.
+  if (auto container = containers_.find(control.parent()); container != containers_.end()) {
+    container->second->update();
+  }
+}
+
+std::vector<ControlView*> FormWindow::viewsInTabOrder() const {
+  std::vector<ControlView*> order;
+  for (const auto& [control, view] : views_) {
+    if (control->tabIndex() >= 0 && (view->widget()->focusPolicy() & Qt::TabFocus)) {
+      order.push_back(view.get());
+    }
+  }
+  std::sort(order.begin(), order.end(), [](ControlView* a, ControlView* b) {
+    return a->control().tabIndex() < b->control().tabIndex();
+  });
+  return order;
+}
+
+void FormWindow::setTabOrder() {
+  const std::vector<ControlView*> order = viewsInTabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
+  }
+}
+
+void FormWindow::focusFirstControl() {
+  for (ControlView* view : viewsInTabOrder()) {
+    QWidget* widget = view->widget();
+    if (widget->isVisibleTo(this) && widget->isEnabled()) {
+      widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void FormWindow::present() {
+  if (form_.manualPosition) {
+    layout()->activate();
+    // The form's position is that of its client area's top left corner.
+    const QPoint clientTopLeft(toPixels(form_.screenLeft), toPixels(form_.screenTop));
+    setGeometry(QRect(clientTopLeft - client_->pos(), sizeHint()));
+  }
+  const bool firstShowing = !isVisible();
+  show();
+  raise();
+  activateWindow();
+  if (firstShowing) focusFirstControl();
+}
+
+void FormWindow::detach() {
+  if (detached_) return;
+  detached_ = true;
+  for (const auto& entry : views_) entry.second->widget()->blockSignals(true);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+  if (detached_) {
+    event->accept();
+    return;
+  }
+  // Closing from the title bar unloads the form, which takes the window away.
+  event->ignore();
+  form_.unload();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+  // Keys that reach the window were not used by the focused control: Enter and Esc press the
+  // form's default and cancel buttons.
+  CommandButton* button = nullptr;
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) button = form_.defaultButton;
+  if (event->key() == Qt::Key_Escape) button = form_.cancelButton;
+  if (button == nullptr || detached_ || event->modifiers() & ~Qt::KeypadModifier) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  button->click();
+}
+
+}  // namespace tk::qt

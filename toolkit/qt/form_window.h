@@ -1,0 +1,57 @@
+#pragma once
+// The top-level window that shows one form: its menu bar, its client area and every control,
+// following the form as its observer and handing the user's actions back to it.
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "toolkit/form.h"
+#include "toolkit/qt/container_widgets.h"
+#include "toolkit/qt/control_views.h"
+
+namespace tk {
+class Menu;
+}
+
+namespace tk::qt {
+
+class FormWindow : public QMainWindow, public ControlObserver {
+ public:
+  explicit FormWindow(Form& form);
+  ~FormWindow() override;
+
+  Form& form() const { return form_; }
+  QWidget* client() const { return client_; }
+  // The widget that shows a windowed control or a container; null for graphical controls.
+  QWidget* widgetOf(const Control& control) const;
+
+  void propertyChanged(Control& control, Property property) override;
+
+  // Shows the window (placed as the form asks) and gives the focus to the first control in tab
+  // order that can take it.
+  void present();
+  // Stops showing the form and forwarding input to it, before the window goes away.
+  void detach();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void setWindowStyle();
+  void addMenu(QMenu* parentMenu, Menu& menu);
+  void addControls(Container& container, QWidget* containerWidget);
+  std::vector<ControlView*> viewsInTabOrder() const;
+  void setTabOrder();
+  void focusFirstControl();
+
+  Form& form_;
+  ClientAreaWidget* client_;
+  std::map<const Control*, std::unique_ptr<ControlView>> views_;
+  std::map<const Container*, ContainerWidget*> containers_;
+  bool detached_ = false;
+};
+
+}  // namespace tk::qt

@@ -1,0 +1,85 @@
+#include "toolkit/qt/graphical_painter.h"
+
+#include <QPixmap>
+#include <algorithm>
+
+#include "toolkit/graphics.h"
+#include "toolkit/qt/colours.h"
+#include "toolkit/qt/geometry.h"
+#include "toolkit/text.h"
+
+namespace tk::qt {
+
+namespace {
+
+void paintShape(QPainter& painter, const Shape& shape) {
+  QRectF area = toPixelsF(shape.bounds());
+  if (shape.shape() == ShapeKind::Circle || shape.shape() == ShapeKind::Square) {
+    const double side = std::min(area.width(), area.height());
+    area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
+  }
+  painter.setPen(QPen(toQColor(shape.borderColour()), 1));
+  painter.setBrush(toQColor(shape.fillColour()));
+  // Keep the one-pixel border inside the bounds.
+  area.adjust(0.5, 0.5, -0.5, -0.5);
+  if (shape.shape() == ShapeKind::Circle || shape.shape() == ShapeKind::Oval) {
+    painter.drawEllipse(area);
+  } else {
+    painter.drawRect(area);
+  }
+}
+
+void paintLine(QPainter& painter, const Line& line) {
+  const LineEnds& e = line.ends();
+  QPen pen(toQColor(line.borderColour()), std::max(1, line.borderWidth()));
+  pen.setCapStyle(Qt::RoundCap);
+  painter.setPen(pen);
+  painter.drawLine(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
+                   QPointF(toPixelsF(e.x2), toPixelsF(e.y2)));
+}
+
+void paintImage(QPainter& painter, const Image& image) {
+  const QPixmap picture = resourcePicture(image.picture());
+  if (!picture.isNull()) painter.drawPixmap(toPixels(image.bounds()).topLeft(), picture);
+}
+
+Qt::Alignment alignmentOf(Alignment alignment) {
+  switch (alignment) {
+    case Alignment::Right: return Qt::AlignRight;
+    case Alignment::Centre: return Qt::AlignHCenter;
+    case Alignment::Left: break;
+  }
+  return Qt::AlignLeft;
+}
+
+void paintLabel(QPainter& painter, const Label& label) {
+  const QRect area = toPixels(label.bounds());
+  if (!label.transparent()) painter.fillRect(area, toQColor(label.backColour()));
+  painter.save();
+  painter.setClipRect(area);
+  painter.setPen(toQColor(label.foreColour()));
+  const int flags = int(alignmentOf(label.alignment)) | Qt::AlignTop | Qt::TextWordWrap |
+                    Qt::TextShowMnemonic;
+  painter.drawText(area, flags, QString::fromStdString(label.caption()));
+  painter.restore();
+}
+
+}  // namespace
+
+QPixmap resourcePicture(const std::string& name) {
+  if (name.empty()) return {};
+  return QPixmap(QStringLiteral(":/pictures/") + QString::fromStdString(name));
+}
+
+void paintGraphical(QPainter& painter, const Control& control) {
+  if (control.windowed() || !control.visible()) return;
+  switch (control.kind()) {
+    case Kind::Shape: paintShape(painter, static_cast<const Shape&>(control)); break;
+    case Kind::Line: paintLine(painter, static_cast<const Line&>(control)); break;
+    case Kind::Image: paintImage(painter, static_cast<const Image&>(control)); break;
+    case Kind::Label: paintLabel(painter, static_cast<const Label&>(control)); break;
+    default: break;  // timers and the like show nothing
+  }
+}
+
+}  // namespace tk::qt

@@ -1,0 +1,35 @@
+#include "toolkit/qt/qt_event_loop.h"
+
+#include <algorithm>
+
+namespace tk::qt {
+
+QtEventLoop::QtEventLoop() : start_(std::chrono::steady_clock::now()) {
+  wakeUp_.setSingleShot(true);
+  wakeUp_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&wakeUp_, &QTimer::timeout, [this] { wake(); });
+  rearmWhileNested_.setSingleShot(true);
+  rearmWhileNested_.setInterval(0);
+  QObject::connect(&rearmWhileNested_, &QTimer::timeout, [this] { deadlinesChanged(); });
+}
+
+Milliseconds QtEventLoop::clockNow() const {
+  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+}
+
+void QtEventLoop::deadlinesChanged() {
+  if (!hasDeadline()) {
+    wakeUp_.stop();
+    return;
+  }
+  const Milliseconds wait = std::max<Milliseconds>(0, nextDeadline() - clockNow());
+  wakeUp_.start(static_cast<int>(std::min<Milliseconds>(wait, 24 * 60 * 60 * 1000)));
+}
+
+void QtEventLoop::wake() {
+  rearmWhileNested_.start();
+  runDue(clockNow());
+}
+
+}  // namespace tk::qt

@@ -1,0 +1,52 @@
+#include "toolkit/qt/qt_services.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "toolkit/qt/colours.h"
+
+namespace tk::qt {
+
+namespace {
+QString qtText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+void QtMessageBox::show(std::string_view text, std::string_view title) {
+  QMessageBox box(QMessageBox::NoIcon, qtText(title.empty() ? appTitle_ : title), qtText(text),
+                  QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
+}
+
+std::optional<Colour> QtColourDialog::choose(Colour initial) {
+  const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+  if (!chosen.isValid()) return std::nullopt;  // Cancel
+  return fromQColor(chosen);
+}
+
+bool QtFileSystem::isPlainFile(const std::string& path) {
+  const QFileInfo info(QString::fromStdString(path));
+  return info.exists() && info.isFile() && !info.isHidden();
+}
+
+bool QtProcesses::start(const std::string& path) {
+  if (path.empty()) return false;
+  return QProcess::startDetached(QString::fromStdString(path), {});
+}
+
+void QtProcesses::endProcess(int status) {
+  // At once: no further event, timer or destructor runs.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+}  // namespace tk::qt

@@ -1,0 +1,44 @@
+#include "toolkit/qt/qt_window_system.h"
+
+#include <QCoreApplication>
+
+#include "toolkit/qt/form_window.h"
+
+namespace tk::qt {
+
+QtWindowSystem::~QtWindowSystem() {
+  for (auto& [form, window] : windows_) {
+    const_cast<Form*>(form)->setObserver(nullptr);
+    delete window;
+  }
+}
+
+void QtWindowSystem::show(Form& form) {
+  FormWindow*& window = windows_[&form];
+  if (window == nullptr) {
+    window = new FormWindow(form);
+    form.setObserver(window);
+  }
+  window->present();
+}
+
+void QtWindowSystem::unload(Form& form) {
+  auto found = windows_.find(&form);
+  if (found == windows_.end()) return;
+  FormWindow* window = found->second;
+  windows_.erase(found);
+  form.setObserver(nullptr);
+  window->detach();
+  window->hide();
+  // Unloading often happens inside the window's own event (its OK button, its close box), so
+  // the widget is deleted once that event is over.
+  window->deleteLater();
+  if (windows_.empty()) QCoreApplication::quit();
+}
+
+FormWindow* QtWindowSystem::windowOf(const Form& form) const {
+  auto found = windows_.find(&form);
+  return found == windows_.end() ? nullptr : found->second;
+}
+
+}  // namespace tk::qt
