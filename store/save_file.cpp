@@ -15,12 +15,10 @@ namespace {
 
 // Links are followed at most this many times, like the operating system's own limit.
 constexpr int maxLinkHops = 40;
-// Only a reason for the message: no errno says "this is a pipe or a device".
-constexpr ErrorCode notRegularFile = -1;
 constexpr std::size_t copyChunk = 64 * 1024;
 
 std::string reasonText(ErrorCode reason) {
-  if (reason == notRegularFile) return "It is not a regular file";
+  if (reason == notARegularFile) return "It is not a regular file";
   return std::generic_category().message(reason);
 }
 
@@ -35,7 +33,7 @@ constexpr const char* saveFailed = "Could not save the slots to";
 
 ErrorCode checkIsRegularFile(const FileStatus& status) {
   if (status.isDirectory) return EISDIR;
-  return status.isRegularFile ? 0 : notRegularFile;
+  return status.isRegularFile ? 0 : notARegularFile;
 }
 
 // Closes the file when it goes out of scope, unless closed (and checked) before.

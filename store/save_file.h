@@ -15,6 +15,9 @@
 namespace store {
 
 inline constexpr const char* saveFileName = "fileClockSave.bin";
+// The reason of a failure when the name is taken by something that is neither a file nor a
+// folder (a pipe, a device), for which no errno value fits.
+inline constexpr ErrorCode notARegularFile = -1;
 
 class FileResult {
  public:
@@ -28,7 +31,7 @@ class FileResult {
   // What the user reads, e.g. `Could not save the slots to "fileClockSave.bin": Permission
   // denied.` Empty on success.
   const std::string& message() const { return message_; }
-  // The errno value behind a failure; 0 on success.
+  // The errno value behind a failure (or notARegularFile); 0 on success.
   ErrorCode reason() const { return reason_; }
 
  private:

@@ -79,6 +79,14 @@ TEST_F(SaveFileFaults, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
   }
 }
 
+TEST_F(SaveFileFaults, AFolderThatCannotBeFlushedIsReportedThoughTheNewFileIsInPlace) {
+  FaultyFileLayer files;
+  files.failAt(Step::syncFolder, EIO);
+  expectFailure(store::SaveFile(files).save(newSlots()), EIO);
+  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old_, newSlots()));
+  EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
+}
+
 TEST_F(SaveFileFaults, AFailedSaveLeavesTheWayOpenForALaterOne) {
   FaultyFileLayer files;
   files.failAt(Step::write, ENOSPC);
@@ -156,6 +164,201 @@ TEST_F(SaveFileFaults, ASaveStoppedBetweenWritingAndRenamingLeavesTheOldFileInta
   Slots oldSlots{};
   store::decodeSlots(old_, oldSlots);
   EXPECT_EQ(slots, oldSlots);
+}
+
+using SaveFileOnDisk = InFreshFolder;
+
+TEST_F(SaveFileOnDisk, ANameTakenByAFolderOrAPipeIsReportedAndLeftAlone) {
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    int reason;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"folder", [] { fs::create_directory(store::saveFileName); }, EISDIR, "Is a directory"},
+      {"pipe", [] { ASSERT_EQ(::mkfifo(store::saveFileName, 0644), 0); }, store::notARegularFile,
+       "not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    Slots slots = newSlots();
+    for (const store::FileResult& result :
+         {store::SaveFile().load(slots), store::SaveFile().save(newSlots())}) {
+      EXPECT_FALSE(result);
+      EXPECT_EQ(result.reason(), c.reason);
+      EXPECT_NE(result.message().find("\"fileClockSave.bin\""), std::string::npos);
+      EXPECT_NE(result.message().find(c.text), std::string::npos) << result.message();
+    }
+    EXPECT_EQ(slots, newSlots());
+    EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
+    fs::remove(store::saveFileName);
+  }
+}
+
+TEST_F(SaveFileOnDisk, ALinkIsFollowedAndItsTargetReplacedBesideIt) {
+  const Bytes old = patternBytes(170, 4);
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> links;  // name -> where it points
+    std::string target;
+    bool targetExists;
+  };
+  const std::string absolute = (folder() / "data" / "real.bin").string();
+  const Case cases[] = {
+      {"relative", {{store::saveFileName, "data/real.bin"}}, "data/real.bin", true},
+      {"absolute", {{store::saveFileName, absolute}}, absolute, true},
+      {"chain", {{store::saveFileName, "data/link"}, {"data/link", "real.bin"}},
+       "data/real.bin", true},
+      {"dangling", {{store::saveFileName, "data/real.bin"}}, "data/real.bin", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::create_directory("data");
+    if (c.targetExists) writeBytes(c.target, old);
+    for (const auto& [name, pointee] : c.links) fs::create_symlink(pointee, name);
+
+    Slots slots{};
+    ASSERT_TRUE(store::SaveFile().load(slots));
+    Slots expected{};
+    if (c.targetExists) store::decodeSlots(old, expected);
+    EXPECT_EQ(slots, expected);
+
+    FaultyFileLayer files;
+    ASSERT_TRUE(store::SaveFile(files).save(newSlots()));
+    EXPECT_EQ(readBytes(c.target), savedOver(c.targetExists ? old : Bytes{}, newSlots()));
+    for (const auto& [name, pointee] : c.links) {
+      EXPECT_TRUE(fs::is_symlink(name)) << name;
+      EXPECT_EQ(fs::read_symlink(name), pointee) << name;
+    }
+    ASSERT_EQ(files.createdFiles().size(), 1u);
+    EXPECT_TRUE(fs::equivalent(fs::path(files.createdFiles()[0]).parent_path(),
+                               fs::path(c.target).parent_path()))
+        << files.createdFiles()[0];
+    fs::remove(store::saveFileName);
+    fs::remove_all("data");
+  }
+}
+
+TEST_F(SaveFileOnDisk, ALoopOfLinksIsReported) {
+  fs::create_symlink("other.bin", store::saveFileName);
+  fs::create_symlink(store::saveFileName, "other.bin");
+  Slots slots{};
+  expectFailure(store::SaveFile().load(slots), ELOOP);
+  expectFailure(store::SaveFile().save(newSlots()), ELOOP);
+  EXPECT_TRUE(fs::is_symlink(store::saveFileName));
+}
+
+// Sets the file-creation mask for one scope.
+class CreationMask {
+ public:
+  explicit CreationMask(mode_t mask) : previous_(::umask(mask)) {}
+  ~CreationMask() { ::umask(previous_); }
+
+ private:
+  mode_t previous_;
+};
+
+unsigned permissionBits(const char* path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path, &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+TEST_F(SaveFileOnDisk, TheFileKeepsItsPermissionBits) {
+  // Under the mask 022 a new file cannot get 0666 or 0662 by itself: they must be carried over.
+  const CreationMask mask(022);
+  for (unsigned mode : {0600u, 0640u, 0604u, 0444u, 0750u, 0666u, 0662u}) {
+    writeBytes(store::saveFileName, patternBytes(160));
+    ASSERT_EQ(::chmod(store::saveFileName, mode), 0);
+    EXPECT_TRUE(store::SaveFile().save(newSlots()));
+    EXPECT_EQ(permissionBits(store::saveFileName), mode) << std::oct << mode;
+  }
+}
+
+TEST_F(SaveFileOnDisk, ANewFileFollowsTheCreationMask) {
+  for (unsigned mask : {022u, 077u, 0u}) {
+    fs::remove(store::saveFileName);
+    const CreationMask scoped(mask);
+    EXPECT_TRUE(store::SaveFile().save(newSlots()));
+    EXPECT_EQ(permissionBits(store::saveFileName), 0666u & ~mask) << "umask " << std::oct << mask;
+  }
+}
+
+// Runs `action` as a user without privileges, so that permission bits apply: in a child process
+// dropped to "nobody" when the tests run as root. Returns the action's result as
+// "<reason>|<message>", or nothing when no such user can be had.
+std::optional<std::string> asUnprivilegedUser(const std::function<store::FileResult()>& action) {
+  auto describe = [](const store::FileResult& r) {
+    return std::to_string(r.reason()) + "|" + r.message();
+  };
+  if (::geteuid() != 0) return describe(action());
+  const passwd* nobody = ::getpwnam("nobody");
+  if (!nobody) return std::nullopt;
+  int channel[2];
+  if (::pipe(channel) != 0) return std::nullopt;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(1);
+    const std::string text = describe(action());
+    const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(channel[1]);
+  std::string text;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  ::close(channel[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return text;
+}
+
+std::string failureText(int reason, const char* doing) {
+  return std::to_string(reason) + "|Could not " + doing + " \"fileClockSave.bin\": " +
+         reasonText(reason) + ".";
+}
+
+TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemIsReportedAndKeepsTheOldFile) {
+  const Bytes old = patternBytes(200, 2);
+  struct Case {
+    const char* what;
+    unsigned folderMode;  // 0755: others may enter and read, not add or remove names
+    std::optional<unsigned> fileMode;  // none: no file
+    bool loading;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"read-only file: loading works", 0755, 0644, true, "0|"},
+      {"read-only file in an open folder: saving is refused", 0777, 0644, false,
+       failureText(EACCES, "save the slots to")},
+      {"writable file in a read-only folder", 0755, 0666, false,
+       failureText(EACCES, "save the slots to")},
+      {"no file in a read-only folder", 0755, std::nullopt, true,
+       failureText(EACCES, "create the save file")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(store::saveFileName);
+    ASSERT_EQ(::chmod(".", c.folderMode), 0);
+    if (c.fileMode) {
+      writeBytes(store::saveFileName, old);
+      ASSERT_EQ(::chmod(store::saveFileName, *c.fileMode), 0);
+    }
+    const std::optional<std::string> result = asUnprivilegedUser([&] {
+      Slots slots{};
+      return c.loading ? store::SaveFile().load(slots) : store::SaveFile().save(newSlots());
+    });
+    if (!result) GTEST_SKIP() << "running as root with no unprivileged user to switch to";
+    EXPECT_EQ(*result, c.expected);
+    if (c.fileMode) {
+      EXPECT_EQ(readBytes(store::saveFileName), old);
+    }
+    EXPECT_EQ(folderEntries().size(), c.fileMode ? 1u : 0u);
+  }
 }
 
 }  // namespace
