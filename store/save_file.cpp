@@ -148,6 +148,40 @@ ErrorCode fillTemporary(FileLayer& files, OpenFile& temporary, const SlotsImage&
   return error ? error : closeError;
 }
 
+// The file a save replaces: where the links lead, and what is there now, if anything.
+struct SaveTarget {
+  std::string path;
+  bool exists = false;
+  FileStatus status;
+};
+
+ErrorCode findTarget(FileLayer& files, SaveTarget& target) {
+  if (ErrorCode error = resolveLinks(files, saveFileName, target.path)) return error;
+  const ErrorCode error = files.status(target.path, target.status);
+  if (error == ENOENT) return 0;
+  if (error) return error;
+  target.exists = true;
+  return checkIsRegularFile(target.status);
+}
+
+// Writes the new content to a temporary file beside the target and renames it over the target;
+// on failure the temporary file is removed and the target is as it was.
+ErrorCode replaceFile(FileLayer& files, const SaveTarget& target, OpenFile* old,
+                      const SlotsImage& image) {
+  std::string temporaryName;
+  FileLayer::Handle handle = 0;
+  const unsigned permissions = target.exists ? target.status.permissions : 0666;
+  if (ErrorCode error = createTemporary(files, target.path, permissions, temporaryName, handle)) {
+    return error;
+  }
+  OpenFile temporary(files, handle);
+  ErrorCode error = fillTemporary(files, temporary, image, old, target.status);
+  if (old) old->close();  // read only: nothing to lose; and some systems refuse to replace open files
+  if (!error) error = files.rename(temporaryName, target.path);
+  if (error) files.remove(temporaryName);
+  return error;
+}
+
 }  // namespace
 
 FileResult SaveFile::load(settings::Slots& slots) {
@@ -172,40 +206,25 @@ FileResult SaveFile::load(settings::Slots& slots) {
 }
 
 FileResult SaveFile::save(const settings::Slots& slots) {
-  std::string target;
-  ErrorCode error = resolveLinks(files_, saveFileName, target);
-  FileStatus oldStatus;
-  if (!error) error = files_.status(target, oldStatus);
-  const bool exists = !error;
-  if (error == ENOENT) error = 0;
-  if (!error && exists) error = checkIsRegularFile(oldStatus);
-  if (error) return failure(saveFailed, error);
+  SaveTarget target;
+  if (ErrorCode error = findTarget(files_, target)) return failure(saveFailed, error);
 
   // Opening the old file for writing, though it is only read, keeps a file that the user may
   // not change from being replaced behind their back.
   FileLayer::Handle oldHandle = 0;
-  if (exists && (error = files_.openExisting(target, true, oldHandle))) {
-    return failure(saveFailed, error);
+  if (target.exists) {
+    if (ErrorCode error = files_.openExisting(target.path, true, oldHandle)) {
+      return failure(saveFailed, error);
+    }
   }
   std::optional<OpenFile> old;
-  if (exists) old.emplace(files_, oldHandle);
+  if (target.exists) old.emplace(files_, oldHandle);
 
-  std::string temporaryName;
-  FileLayer::Handle temporaryHandle = 0;
-  const unsigned permissions = exists ? oldStatus.permissions : 0666;
-  if ((error = createTemporary(files_, target, permissions, temporaryName, temporaryHandle))) {
-    return failure(saveFailed, error);
-  }
-  OpenFile temporary(files_, temporaryHandle);
-  error = fillTemporary(files_, temporary, encodeSlots(slots), old ? &*old : nullptr, oldStatus);
-  if (old) old->close();  // read only: nothing to lose; and some systems refuse to replace open files
-  if (!error) error = files_.rename(temporaryName, target);
-  if (error) {
-    files_.remove(temporaryName);
+  if (ErrorCode error = replaceFile(files_, target, old ? &*old : nullptr, encodeSlots(slots))) {
     return failure(saveFailed, error);
   }
   // The new file is in place; without this its name could still be lost in a power cut.
-  error = files_.syncFolder(folderOf(target));
+  const ErrorCode error = files_.syncFolder(folderOf(target.path));
   if (error && error != EINVAL) return failure(saveFailed, error);  // EINVAL: cannot be synced
   return FileResult::success();
 }

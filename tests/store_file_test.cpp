@@ -286,6 +286,17 @@ TEST_F(SaveFileOnDisk, ANewFileFollowsTheCreationMask) {
   }
 }
 
+TEST_F(SaveFileOnDisk, TheTemporaryFileIsNeverOpenToMoreUsersThanTheOldOne) {
+  const CreationMask mask(0);
+  writeBytes(store::saveFileName, patternBytes(160));
+  ASSERT_EQ(::chmod(store::saveFileName, 0600), 0);
+  FaultyFileLayer files;
+  files.cutPowerAt(Step::write);  // the temporary file exists, nothing is in it yet
+  EXPECT_FALSE(store::SaveFile(files).save(newSlots()));
+  ASSERT_EQ(files.createdFiles().size(), 1u);
+  EXPECT_EQ(permissionBits(files.createdFiles()[0].c_str()), 0600u);
+}
+
 // Runs `action` as a user without privileges, so that permission bits apply: in a child process
 // dropped to "nobody" when the tests run as root. Returns the action's result as
 // "<reason>|<message>", or nothing when no such user can be had.
