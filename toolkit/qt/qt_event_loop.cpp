@@ -8,9 +8,6 @@ QtEventLoop::QtEventLoop() : start_(std::chrono::steady_clock::now()) {
   wakeUp_.setSingleShot(true);
   wakeUp_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&wakeUp_, &QTimer::timeout, [this] { wake(); });
-  rearmWhileNested_.setSingleShot(true);
-  rearmWhileNested_.setInterval(0);
-  QObject::connect(&rearmWhileNested_, &QTimer::timeout, [this] { deadlinesChanged(); });
 }
 
 Milliseconds QtEventLoop::clockNow() const {
@@ -27,9 +24,6 @@ void QtEventLoop::deadlinesChanged() {
   wakeUp_.start(static_cast<int>(std::min<Milliseconds>(wait, 24 * 60 * 60 * 1000)));
 }
 
-void QtEventLoop::wake() {
-  rearmWhileNested_.start();
-  runDue(clockNow());
-}
+void QtEventLoop::wake() { runDue(clockNow()); }
 
 }  // namespace tk::qt

@@ -23,11 +23,9 @@ class QtEventLoop : public EventLoop {
   void wake();
 
   std::chrono::steady_clock::time_point start_;
+  // Re-armed whenever the deadlines change, also from a handler inside a modal dialog's nested
+  // loop, so timers keep running while the dialog is open.
   QTimer wakeUp_;
-  // Fires only inside a nested event loop (a modal dialog opened by a timer's handler): the loop
-  // base re-queues a periodic tick before running its handler without telling us, so this
-  // re-arms the wake-up from the queue as it stands.
-  QTimer rearmWhileNested_;
 };
 
 }  // namespace tk::qt

@@ -1,6 +1,7 @@
 #include "toolkit/qt/qt_platform.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QStyle>
 
 namespace tk::qt {
 
@@ -10,6 +11,8 @@ QtPlatform::QtPlatform(RegistryService& registry, AppInfo app)
   // The process ends when the last form is unloaded, which the window system decides; a closed
   // message box or a hidden dialog must not end it.
   QGuiApplication::setQuitOnLastWindowClosed(false);
+  // One look on every desktop: the colours the forms give their buttons show in every style.
+  if (QApplication::style()->name() != QStringLiteral("fusion")) QApplication::setStyle("Fusion");
 }
 
 }  // namespace tk::qt

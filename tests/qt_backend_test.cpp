@@ -1,0 +1,540 @@
+// The Qt backend against a small demo form: the screen follows the model without echoing code's
+// changes back as user input, the user's actions reach the model (and respect Enabled and
+// MaxLength), timers run on the real loop with "now" at the due instant, keyboard handling
+// (Enter, Esc, tab order, first focus, menu shortcuts), drawing and the platform services.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "toolkit/qt/colours.h"
+#include "toolkit/qt/form_window.h"
+#include "toolkit/qt/qt_platform.h"
+#include "toolkit/qt/window_access.h"
+#include "toolkit/testing/test_platform.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+using tk::qt::widgetOf;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "qt_backend_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// Every event a handler saw, by control name.
+using EventLog = std::map<std::string, int>;
+
+class DemoForm : public tk::Form {
+ public:
+  DemoForm(tk::Platform& platform, EventLog& log)
+      : tk::Form(platform, "frmDemo", "Demo", 6000, 4500) {
+    setBackColour(0xE0E0E0);
+    txtName.setMaxLength(3);
+    cmdOff.setEnabled(false);
+    cmdGo.setGraphical(0x00C000);
+    defaultButton = &cmdGo;
+    cancelButton = &cmdCancel;
+    for (const char* item : {"1", "2", "3"}) cboPick.addItem(item);
+    optOutside.setValue(true);
+    shpDot.setFillColour(0x0000FF);
+    linDiag.setBorderColour(0xFF0000);
+    lblNote.setOpaque(0x00FFFF);
+    lblInFrame.setOpaque(0x00FF00);
+
+    cmdGo.onClick = [&] { ++log["cmdGo"]; };
+    cmdCancel.onClick = [&] { ++log["cmdCancel"]; };
+    cmdOff.onClick = [&] { ++log["cmdOff"]; };
+    txtName.onChange = [&] { ++log["txtName"]; };
+    chkFlag.onClick = [&] { ++log["chkFlag"]; };
+    cboPick.onClick = [&] { ++log["cboPick"]; };
+    lstItems.onClick = [&] { ++log["lstItems"]; };
+    optA.onClick = [&] { ++log["optA"]; };
+    optB.onClick = [&] { ++log["optB"]; };
+    mnuQuit.onClick = [&] { ++log["mnuQuit"]; };
+  }
+
+  tk::CommandButton cmdOff{*this, "cmdOff", "Off", {2880, 120, 1200, 375}, 0};
+  tk::CommandButton cmdGo{*this, "cmdGo", "&Go", {120, 120, 1200, 375}, 1};
+  tk::CommandButton cmdCancel{*this, "cmdCancel", "Cancel", {1500, 120, 1200, 375}, 2};
+  tk::TextBox txtName{*this, "txtName", "ab", {120, 600, 1500, 315}, 3};
+  tk::CheckBox chkFlag{*this, "chkFlag", "Flag", {1800, 600, 1200, 255}, 4};
+  tk::ComboBox cboPick{*this, "cboPick", "pick", {120, 1020, 1200, 315}, 5};
+  tk::ListBox lstItems{*this, "lstItems", {"On", "Off"}, {1500, 1020, 1200, 600}, 6};
+  tk::Slider sldPick{*this, "sldPick", {3300, 600, 495, 1815}, 7, 0, 4, tk::Orientation::Vertical};
+  tk::ProgressBar barProgress{*this, "barProgress", {120, 4200, 3000, 135}, 8, 0, 59};
+  tk::Frame fraGroup{*this, "fraGroup", "Group", {4000, 120, 1800, 1800}, 12};
+  tk::OptionButton optA{fraGroup, "optA", "A", {120, 300, 1200, 255}, 10};
+  tk::OptionButton optB{fraGroup, "optB", "B", {120, 700, 1200, 255}, 11};
+  tk::Label lblInFrame{fraGroup, "lblInFrame", "", {120, 1200, 1500, 300}, -1};
+  tk::OptionButton optOutside{*this, "optOutside", "Outside", {120, 1800, 1500, 255}, 9};
+  tk::Shape shpDot{*this, "shpDot", tk::ShapeKind::Circle, {1500, 2400, 900, 600}};
+  tk::Line linDiag{*this, "linDiag", {3000, 2400, 4500, 3900}, 3};
+  tk::Label lblNote{*this, "lblNote", "Note", {120, 3300, 1200, 255}, -1};
+  tk::Menu mnuFile{*this, "mnuFile", "File"};
+  tk::Menu mnuQuit{mnuFile, "mnuQuit", "Quit", "Ctrl+Q"};
+};
+
+class QtBackendTest : public ::testing::Test {
+ protected:
+
+  template <typename W>
+  W* widget(tk::Control& control) {
+    auto* found = qobject_cast<W*>(widgetOf(control));
+    EXPECT_NE(found, nullptr) << control.name();
+    return found;
+  }
+  tk::qt::FormWindow& window() { return *tk::qt::windowOf(form); }
+
+  // Clicks a check box or option button on its indicator, the part that always takes clicks.
+  static void clickIndicator(QWidget* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+  }
+
+  QRgb pixelAt(int x, int y) { return tk::qt::grabClient(form).pixel(x, y); }
+
+  QApplication& app = application();  // first: everything below needs it
+  tk::testing::ScriptedRegistry registry;
+  tk::qt::QtPlatform qt{registry, tk::AppInfo{"Demo App", 1, 2, 0}};
+  EventLog log;
+  DemoForm form{qt.platform(), log};
+};
+
+// Setting a property from code shows on the widget, and the widget emits nothing a view could
+// take for the user's action.
+TEST_F(QtBackendTest, CodeChangesShowOnWidgetsWithoutEchoingBack) {
+  form.show();
+  struct Case {
+    const char* what;
+    tk::Control* control;
+    const char* widgetSignal;
+    std::function<void()> setFromCode;
+    std::function<bool()> widgetShows;
+  };
+  const std::vector<Case> cases = {
+      {"text", &form.txtName, SIGNAL(textChanged(QString)), [&] { form.txtName.setText("xyz"); },
+       [&] { return widget<QLineEdit>(form.txtName)->text() == "xyz"; }},
+      {"caption", &form.cmdCancel, SIGNAL(clicked()), [&] { form.cmdCancel.setCaption("Stop"); },
+       [&] { return widget<QPushButton>(form.cmdCancel)->text() == "Stop"; }},
+      {"check", &form.chkFlag, SIGNAL(toggled(bool)), [&] { form.chkFlag.setValue(1); },
+       [&] { return widget<QCheckBox>(form.chkFlag)->isChecked(); }},
+      {"option", &form.optB, SIGNAL(toggled(bool)), [&] { form.optB.setValue(true); },
+       [&] { return widget<QRadioButton>(form.optB)->isChecked(); }},
+      {"list index", &form.lstItems, SIGNAL(itemSelectionChanged()),
+       [&] { form.lstItems.setListIndex(1); },
+       [&] { return widget<QListWidget>(form.lstItems)->currentRow() == 1; }},
+      {"combo index", &form.cboPick, SIGNAL(currentIndexChanged(int)),
+       [&] { form.cboPick.setListIndex(2); },
+       [&] { return widget<QComboBox>(form.cboPick)->currentText() == "3"; }},
+      {"combo item", &form.cboPick, SIGNAL(currentIndexChanged(int)),
+       [&] { form.cboPick.addItem("4"); },
+       [&] { return widget<QComboBox>(form.cboPick)->count() == 4; }},
+      {"progress", &form.barProgress, SIGNAL(valueChanged(int)),
+       [&] { form.barProgress.setValue(42); },
+       [&] { return widget<QProgressBar>(form.barProgress)->value() == 42; }},
+      {"enabled", &form.cmdGo, SIGNAL(clicked()), [&] { form.cmdGo.setEnabled(false); },
+       [&] { return !widget<QPushButton>(form.cmdGo)->isEnabled(); }},
+      {"visible", &form.chkFlag, SIGNAL(toggled(bool)), [&] { form.chkFlag.setVisible(false); },
+       [&] { return widget<QCheckBox>(form.chkFlag)->isHidden(); }},
+      {"bounds", &form.cmdCancel, SIGNAL(clicked()),
+       [&] { form.cmdCancel.setBounds({1500, 150, 1500, 450}); },
+       [&] { return widget<QPushButton>(form.cmdCancel)->geometry() == QRect(100, 10, 100, 30); }},
+      {"accessibility", &form.sldPick, SIGNAL(valueChanged(int)),
+       [&] { form.sldPick.setAccessibility("Colour to change", "Pick a colour"); },
+       [&] {
+         auto* slider = widget<QSlider>(form.sldPick);
+         return slider->accessibleName() == "Colour to change" &&
+                slider->toolTip() == "Pick a colour";
+       }},
+  };
+  for (const Case& c : cases) {
+    QSignalSpy spy(widgetOf(*c.control), c.widgetSignal);
+    const EventLog before = log;
+    c.setFromCode();
+    EXPECT_TRUE(c.widgetShows()) << c.what;
+    EXPECT_EQ(spy.count(), 0) << c.what << ": the widget echoed a change made by code";
+    // The model raised its own event once at most; an echo would have raised it again.
+    const int raised = log[c.control->name()] - before.count(c.control->name());
+    EXPECT_LE(raised, 1) << c.what;
+  }
+  EXPECT_FALSE(widget<QRadioButton>(form.optA)->isChecked());
+  EXPECT_EQ(form.chkFlag.value(), 1);
+  EXPECT_EQ(form.lstItems.listIndex(), 1);
+  EXPECT_EQ(form.cboPick.listIndex(), 2);
+}
+
+TEST_F(QtBackendTest, UserActionsReachTheModelAndRespectEnabledAndMaxLength) {
+  form.show();
+  QTest::mouseClick(widget<QPushButton>(form.cmdGo), Qt::LeftButton);
+  QTest::mouseClick(widget<QPushButton>(form.cmdOff), Qt::LeftButton);  // disabled
+  EXPECT_EQ(log["cmdGo"], 1);
+  EXPECT_EQ(log["cmdOff"], 0);
+
+  QLineEdit* name = widget<QLineEdit>(form.txtName);
+  name->setFocus();
+  name->end(false);
+  QTest::keyClicks(name, "cdef");  // "ab" + at most one more character
+  EXPECT_EQ(form.txtName.text(), "abc");
+  EXPECT_EQ(name->text(), "abc");
+  EXPECT_EQ(log["txtName"], 1);
+  QTest::keyClick(name, Qt::Key_Backspace);
+  EXPECT_EQ(form.txtName.text(), "ab");
+
+  QCheckBox* flag = widget<QCheckBox>(form.chkFlag);
+  clickIndicator(flag);
+  EXPECT_EQ(form.chkFlag.value(), tk::CheckBox::Checked);
+  EXPECT_EQ(log["chkFlag"], 1);
+  // A handler that puts the box back, as a one-shot "clear" box does, wins over Qt's toggle.
+  form.chkFlag.onClick = [&] { form.chkFlag.setValue(tk::CheckBox::Unchecked); };
+  clickIndicator(flag);
+  clickIndicator(flag);
+  EXPECT_EQ(form.chkFlag.value(), tk::CheckBox::Unchecked);
+  EXPECT_FALSE(flag->isChecked());
+
+  QListWidget* list = widget<QListWidget>(form.lstItems);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(1)).center());
+  EXPECT_EQ(form.lstItems.listIndex(), 1);
+  EXPECT_EQ(log["lstItems"], 1);
+
+  QComboBox* combo = widget<QComboBox>(form.cboPick);
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo->lineEdit(), "2");
+  EXPECT_EQ(form.cboPick.text(), "2");
+  EXPECT_EQ(form.cboPick.listIndex(), 1);  // typed text equal to an item selects it
+  QTest::keyClicks(combo->lineEdit(), "5");
+  EXPECT_EQ(form.cboPick.text(), "25");
+  EXPECT_EQ(form.cboPick.listIndex(), -1);
+  EXPECT_EQ(combo->currentText(), "25");  // deselecting did not wipe what the user typed
+  emit combo->activated(2);               // the user picked the third item from the drop-down
+  EXPECT_EQ(form.cboPick.listIndex(), 2);
+  EXPECT_EQ(combo->currentText(), "3");
+
+  QSlider* slider = widget<QSlider>(form.sldPick);
+  for (int i = 0; i < 6; ++i) QTest::keyClick(slider, Qt::Key_Down);  // min is at the top
+  EXPECT_EQ(form.sldPick.value(), 4);
+  QTest::keyClick(slider, Qt::Key_Up);
+  EXPECT_EQ(form.sldPick.value(), 3);
+
+  form.txtName.setEnabled(false);
+  form.sldPick.setEnabled(false);
+  QTest::keyClicks(name, "z");
+  QTest::keyClick(slider, Qt::Key_Up);
+  EXPECT_EQ(form.txtName.text(), "ab");
+  EXPECT_EQ(form.sldPick.value(), 3);
+}
+
+TEST_F(QtBackendTest, OptionButtonsShowTheModelsExclusionPerContainer) {
+  form.show();
+  auto* a = widget<QRadioButton>(form.optA);
+  auto* b = widget<QRadioButton>(form.optB);
+  auto* outside = widget<QRadioButton>(form.optOutside);
+  clickIndicator(a);
+  clickIndicator(b);
+  EXPECT_TRUE(form.optB.value());
+  EXPECT_FALSE(form.optA.value());
+  EXPECT_FALSE(a->isChecked());
+  EXPECT_TRUE(b->isChecked());
+  EXPECT_TRUE(outside->isChecked());  // another container's group is untouched
+  // Clicking the selected button again keeps it selected and raises nothing new.
+  clickIndicator(b);
+  EXPECT_TRUE(b->isChecked());
+  EXPECT_EQ(log["optA"], 1);
+  EXPECT_EQ(log["optB"], 1);
+}
+
+TEST_F(QtBackendTest, EnterAndEscPressTheDefaultAndCancelButtons) {
+  form.show();
+  QLineEdit* name = widget<QLineEdit>(form.txtName);
+  QTest::keyClick(name, Qt::Key_Return);
+  QTest::keyClick(name, Qt::Key_Escape);
+  EXPECT_EQ(log["cmdGo"], 1);
+  EXPECT_EQ(log["cmdCancel"], 1);
+  // On a focused button Enter presses that button, not the default one.
+  QTest::keyClick(widget<QPushButton>(form.cmdCancel), Qt::Key_Return);
+  EXPECT_EQ(log["cmdCancel"], 2);
+  EXPECT_EQ(log["cmdGo"], 1);
+  // The keypad's Enter too; a disabled default button stays unpressed.
+  QTest::keyClick(name, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(log["cmdGo"], 2);
+  form.cmdGo.setEnabled(false);
+  QTest::keyClick(name, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(log["cmdGo"], 2);
+}
+
+TEST_F(QtBackendTest, FocusStartsAtTheFirstAvailableControlAndTabFollowsTabIndex) {
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+  // cmdOff (tab 0) is disabled, so the focus starts on cmdGo (tab 1).
+  EXPECT_EQ(QApplication::focusWidget(), widgetOf(form.cmdGo));
+  const std::vector<tk::Control*> expected = {
+      &form.cmdCancel, &form.txtName, &form.chkFlag, &form.cboPick, &form.lstItems,
+      &form.sldPick, &form.optOutside, &form.optA, &form.optB, &form.cmdGo};
+  for (tk::Control* next : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    // An editable combo box hands its focus to its edit field.
+    if (focused && focused->parentWidget() == widgetOf(form.cboPick)) focused = focused->parentWidget();
+    EXPECT_EQ(focused, widgetOf(*next)) << "expected " << next->name();
+  }
+}
+
+TEST_F(QtBackendTest, MenuItemsCarryTheirShortcutsAndReachTheModel) {
+  form.show();
+  auto* quit = window().findChild<QAction*>("mnuQuit");
+  ASSERT_NE(quit, nullptr);
+  EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  EXPECT_EQ(window().menuBar()->actions().size(), 1);
+  quit->trigger();
+  EXPECT_EQ(log["mnuQuit"], 1);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_EQ(log["mnuQuit"], 2);
+}
+
+TEST_F(QtBackendTest, WindowHasTheFormsTitleAndFixedClientSize) {
+  form.show();
+  EXPECT_EQ(window().windowTitle(), "Demo");
+  form.setCaption("Renamed");
+  EXPECT_EQ(window().windowTitle(), "Renamed");
+  EXPECT_EQ(window().client()->size(), QSize(400, 300));
+  EXPECT_EQ(window().minimumSize(), window().maximumSize());
+  EXPECT_FALSE(window().windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window().windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(tk::qt::grabClient(form).size(), QSize(400, 300));
+}
+
+TEST_F(QtBackendTest, ClosingTheWindowUnloadsTheFormWhichCanBeShownAgain) {
+  form.show();
+  QPointer<tk::qt::FormWindow> first = &window();
+  first->close();
+  EXPECT_FALSE(form.isLoaded());
+  EXPECT_EQ(qt.windows().windowCount(), 0u);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull());
+
+  form.txtName.setText("new");  // changed while no window shows it
+  form.show();
+  EXPECT_EQ(widget<QLineEdit>(form.txtName)->text(), "new");
+  EXPECT_EQ(qt.windows().windowCount(), 1u);
+}
+
+// What the containers paint: back colours, shapes, lines and labels, children of a frame placed
+// relative to it, and repainting after a change from code.
+TEST_F(QtBackendTest, ContainersPaintTheirGraphicalControls) {
+  form.show();
+  const QImage image = tk::qt::grabClient(form);
+  const QColor back(0xE0, 0xE0, 0xE0);
+  struct Probe {
+    const char* what;
+    int x, y;
+    QColor colour;
+  };
+  const std::vector<Probe> probes = {
+      {"form back colour", 350, 200, back},
+      {"circle centre", 130, 180, Qt::red},
+      {"circle centred in its wider bounds: left of it is background", 104, 180, back},
+      {"line middle", 250, 210, Qt::blue},
+      {"opaque label", 60, 228, Qt::yellow},
+      {"label inside the frame", 267 + 8 + 50, 8 + 80 + 10, Qt::green},
+      // The frame keeps the toolkit's default back colour, the button face.
+      {"frame back colour", 267 + 100, 8 + 112, tk::qt::toQColor(tk::SystemColour::buttonFace)},
+  };
+  for (const Probe& p : probes) EXPECT_EQ(QColor(image.pixel(p.x, p.y)), p.colour) << p.what;
+  form.shpDot.setFillColour(0x00FF00);
+  form.linDiag.setVisible(false);
+  QApplication::processEvents();
+  EXPECT_EQ(QColor(pixelAt(130, 180)), QColor(Qt::green));
+  EXPECT_EQ(QColor(pixelAt(250, 210)), QColor(0xE0, 0xE0, 0xE0));
+}
+
+TEST_F(QtBackendTest, GraphicalButtonIsFilledWithItsColourAndReadable) {
+  form.show();
+  const QRect go = widgetOf(form.cmdGo)->geometry();
+  const QColor face(pixelAt(go.left() + 4, go.center().y()));
+  EXPECT_GT(face.green(), 150);
+  EXPECT_LT(face.red(), 100);
+  EXPECT_LT(face.blue(), 100);
+  EXPECT_EQ(widgetOf(form.cmdGo)->palette().color(QPalette::ButtonText), QColor(Qt::black));
+}
+
+// A form with timers only; timer tests need no window.
+class TimerForm : public tk::Form {
+ public:
+  explicit TimerForm(tk::Platform& platform) : tk::Form(platform, "frmTimers", "", 100, 100) {}
+  tk::Timer tmrFirst{*this, "tmrFirst", 0};
+  tk::Timer tmrSecond{*this, "tmrSecond", 0};
+};
+
+class QtEventLoopTest : public QtBackendTest {
+ protected:
+  tk::EventLoop& loop() { return qt.platform().loop; }
+  // Runs the Qt loop until `done` holds; false after `timeoutMs`.
+  static bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    return QTest::qWaitFor(done, timeoutMs);
+  }
+  TimerForm timers{qt.platform()};
+};
+
+TEST_F(QtEventLoopTest, HandlersSeeTheInstantTheirTickWasDue) {
+  std::vector<tk::Milliseconds> seen;
+  timers.tmrFirst.onTimer = [&] { seen.push_back(loop().now()); };
+  const tk::Milliseconds start = loop().now();
+  timers.tmrFirst.setInterval(100);
+  ASSERT_TRUE(runUntil([&] { return seen.size() >= 3; }));
+  timers.tmrFirst.setEnabled(false);
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_GE(seen[0] - start, 100);
+  EXPECT_LE(seen[0] - start, 101);  // the clock may tick between reading it and arming
+  EXPECT_EQ(seen[1] - seen[0], 100);
+  EXPECT_EQ(seen[2] - seen[1], 100);
+}
+
+TEST_F(QtEventLoopTest, TicksMissedWhileAHandlerBlockedAllFireInOrder) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<tk::Milliseconds> seen;
+  std::vector<Clock::time_point> ranAt;
+  timers.tmrFirst.onTimer = [&] {
+    seen.push_back(loop().now());
+    ranAt.push_back(Clock::now());
+    if (seen.size() == 1) std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  };
+  timers.tmrFirst.setInterval(100);
+  ASSERT_TRUE(runUntil([&] { return seen.size() >= 5; }));
+  timers.tmrFirst.setEnabled(false);
+  for (std::size_t i = 1; i < 5; ++i) EXPECT_EQ(seen[i] - seen[i - 1], 100) << i;
+  // Ticks 2..4 came due during the blocked 350 ms and ran straight after it, together.
+  const auto burst = std::chrono::duration_cast<std::chrono::milliseconds>(ranAt[3] - ranAt[1]);
+  EXPECT_LT(burst.count(), 60);
+}
+
+TEST_F(QtEventLoopTest, TimersKeepFiringWhileAModalDialogBlocksAHandler) {
+  int secondTicks = 0;
+  int ticksDuringDialog = -1;
+  timers.tmrSecond.onTimer = [&] { ++secondTicks; };
+  // The modal dialog opens from a periodic timer's own handler, which leaves the loop's next
+  // wake-up to be armed from inside the nested loop.
+  bool opened = false;
+  timers.tmrFirst.onTimer = [&] {
+    if (opened) return;
+    opened = true;
+    QDialog dialog;
+    QTimer::singleShot(450, &dialog, &QDialog::accept);
+    const int before = secondTicks;
+    dialog.exec();
+    ticksDuringDialog = secondTicks - before;
+  };
+  timers.tmrFirst.setInterval(10);
+  timers.tmrSecond.setInterval(100);
+  ASSERT_TRUE(runUntil([&] { return ticksDuringDialog >= 0; }));
+  timers.tmrFirst.setEnabled(false);
+  EXPECT_GE(ticksDuringDialog, 3);
+}
+
+TEST_F(QtBackendTest, MessageBoxShowsTheTextUnderTheAppTitleByDefault) {
+  QString title, text;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    box->accept();
+  });
+  qt.platform().messages.show("Saved.");
+  EXPECT_EQ(title, "Demo App");
+  EXPECT_EQ(text, "Saved.");
+}
+
+TEST_F(QtBackendTest, ColourDialogReturnsTheChosenColourOrNothingOnCancel) {
+  auto answerWith = [](std::optional<QColor> colour) {
+    QTimer::singleShot(50, [colour] {
+      auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      if (colour) {
+        dialog->setCurrentColor(*colour);
+        dialog->accept();
+      } else {
+        dialog->reject();
+      }
+    });
+  };
+  answerWith(QColor(0x11, 0x22, 0x33));
+  EXPECT_EQ(qt.platform().colours.choose(0x0000FF), std::optional<tk::Colour>(0x332211));
+  answerWith(std::nullopt);
+  EXPECT_EQ(qt.platform().colours.choose(0x0000FF), std::nullopt);
+}
+
+TEST(QtColours, ConvertBetweenToolkitAndQtColours) {
+  application();
+  struct Case {
+    tk::Colour colour;
+    QColor qt;
+  };
+  for (const Case& c : {Case{0x0000FF, QColor(255, 0, 0)}, Case{0x00C000, QColor(0, 192, 0)},
+                        Case{0xFFC0FF, QColor(255, 192, 255)}, Case{0x332211, QColor(0x11, 0x22, 0x33)}}) {
+    EXPECT_EQ(tk::qt::toQColor(c.colour), c.qt) << std::hex << c.colour;
+    EXPECT_EQ(tk::qt::fromQColor(c.qt), c.colour) << std::hex << c.colour;
+  }
+  const QPalette palette = QApplication::palette();
+  EXPECT_EQ(tk::qt::toQColor(tk::SystemColour::windowBackground), palette.color(QPalette::Base));
+  EXPECT_EQ(tk::qt::toQColor(tk::SystemColour::windowText), palette.color(QPalette::Text));
+  EXPECT_EQ(tk::qt::toQColor(tk::SystemColour::buttonFace), palette.color(QPalette::Button));
+  EXPECT_EQ(tk::qt::toQColor(tk::SystemColour::buttonText), palette.color(QPalette::ButtonText));
+}
+
+TEST_F(QtBackendTest, FileTestAcceptsOnlyVisiblePlainFiles) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  for (const char* name : {"plain.exe", ".hidden.exe"}) {
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  struct Case {
+    QString path;
+    bool plain;
+  };
+  for (const Case& c : {Case{dir.filePath("plain.exe"), true}, Case{dir.filePath(".hidden.exe"), false},
+                        Case{dir.path(), false}, Case{dir.filePath("missing.exe"), false}}) {
+    EXPECT_EQ(qt.platform().files.isPlainFile(c.path.toStdString()), c.plain) << c.path.toStdString();
+  }
+}
+
+TEST_F(QtBackendTest, StartsProgramsDirectlyAndReportsFailure) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString marker = dir.filePath("ran");
+  // A path with a space and shell syntax: run directly, it names one (missing) program.
+  EXPECT_FALSE(qt.platform().processes.start((dir.path() + "/no such; touch " + marker).toStdString()));
+  EXPECT_FALSE(qt.platform().processes.start(""));
+  EXPECT_TRUE(qt.platform().processes.start("/bin/true"));
+  QTest::qWait(200);
+  EXPECT_FALSE(QFile::exists(marker));
+}
+
+}  // namespace
