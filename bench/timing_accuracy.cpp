@@ -5,7 +5,7 @@
 // child stop this process S seconds in and continue it T seconds later, and reports how soon
 // after the continue the reading is right again.
 //
-// usage: timing_accuracy [SECONDS] [--busy] [--stop-at S] [--stop-for T]
+// usage: timing_accuracy [SECONDS] [--busy] [--stop-at S] [--stop-for T] [--log FILE]
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -62,12 +62,14 @@ struct Options {
   bool busy = false;
   double stopAt = 0;  // 0: the process is never stopped
   double stopFor = 5;
+  std::string logPath;  // every tick's lateness, one a line, when given
 };
 
 [[noreturn]] void usage(const char* message) {
   std::fprintf(stderr,
                "timing_accuracy: %s\n"
-               "usage: timing_accuracy [SECONDS=120] [--busy] [--stop-at S] [--stop-for T=5]\n",
+               "usage: timing_accuracy [SECONDS=120] [--busy] [--stop-at S] [--stop-for T=5] "
+               "[--log FILE]\n",
                message);
   std::exit(2);
 }
@@ -90,6 +92,8 @@ Options parseOptions(int argc, char** argv) {
       options.stopAt = positiveNumber(argv[++i]);
     } else if (arg == "--stop-for" && hasValue) {
       options.stopFor = positiveNumber(argv[++i]);
+    } else if (arg == "--log" && hasValue) {
+      options.logPath = argv[++i];
     } else if (!arg.empty() && arg[0] != '-') {
       options.seconds = static_cast<int>(positiveNumber(arg.c_str()));
     } else {
@@ -263,6 +267,7 @@ struct Summary {
   double medianMs = 0, p99Ms = 0, maxMs = 0, meanMs = 0;
   std::size_t laterThan20Ms = 0;
   double driftMsPerHour = 0;
+  double driftStdErrorMsPerHour = 0;  // the fit's standard error: how far noise alone moves it
 };
 
 Summary summarise(const TickLog& log) {
@@ -287,7 +292,18 @@ Summary summarise(const TickLog& log) {
   const double n = static_cast<double>(late.size());
   s.meanMs = sumY / n;
   const double spread = n * sumXX - sumX * sumX;
-  if (spread > 0) s.driftMsPerHour = (n * sumXY - sumX * sumY) / spread * 3600.0;
+  if (spread > 0 && n > 2) {
+    const double slope = (n * sumXY - sumX * sumY) / spread;  // ms per second
+    const double intercept = (sumY - slope * sumX) / n;
+    double squaredResiduals = 0;
+    for (std::size_t k = 1, i = 0; k < log.ticks.size(); ++k) {
+      if (log.heldBack(k)) continue;
+      const double residual = late[i++] - (intercept + slope * static_cast<double>(k));
+      squaredResiduals += residual * residual;
+    }
+    s.driftMsPerHour = slope * 3600.0;
+    s.driftStdErrorMsPerHour = std::sqrt(squaredResiduals / (n - 2) * n / spread) * 3600.0;
+  }
 
   std::sort(late.begin(), late.end());
   const std::size_t mid = late.size() / 2;
@@ -298,6 +314,21 @@ Summary summarise(const TickLog& log) {
   s.laterThan20Ms = static_cast<std::size_t>(
       late.end() - std::upper_bound(late.begin(), late.end(), 20.0));
   return s;
+}
+
+void writeLog(const std::string& path, const TickLog& log) {
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  if (!out) {
+    std::perror(path.c_str());
+    return;
+  }
+  std::fprintf(out, "# tick lateness_ms held_back\n");
+  for (std::size_t k = 1; k < log.ticks.size(); ++k) {
+    std::fprintf(out, "%zu %.3f %d\n", k,
+                 static_cast<double>(log.ticks[k] - log.ideal(k)) / kMillisecond,
+                 log.heldBack(k) ? 1 : 0);
+  }
+  std::fclose(out);
 }
 
 void report(const Options& options, const TickLog& log, const Summary& s) {
@@ -317,7 +348,8 @@ void report(const Options& options, const TickLog& log, const Summary& s) {
   std::printf("  %-28s %10.3f ms\n", "lateness maximum", s.maxMs);
   std::printf("  %-28s %10.3f ms\n", "lateness mean", s.meanMs);
   std::printf("  %-28s %10zu\n", "ticks later than 20 ms", s.laterThan20Ms);
-  std::printf("  %-28s %+10.3f ms/hour\n", "drift (least squares)", s.driftMsPerHour);
+  std::printf("  %-28s %+10.3f ms/hour (standard error %.3f)\n", "drift (least squares)",
+              s.driftMsPerHour, s.driftStdErrorMsPerHour);
   if (stopped) {
     std::printf("  %-28s at %g s for %g s; %zu ticks held back (not in the figures above)\n",
                 "SIGSTOP/SIGCONT", options.stopAt, options.stopFor, s.heldBack);
@@ -328,9 +360,9 @@ void report(const Options& options, const TickLog& log, const Summary& s) {
     }
   }
   std::printf("RESULT timing_accuracy seconds=%d busy=%d ticks=%zu median_ms=%.3f p99_ms=%.3f "
-              "max_ms=%.3f mean_ms=%.3f late20=%zu drift_ms_per_hour=%.3f first_late_ms=%.3f",
+              "max_ms=%.3f mean_ms=%.3f late20=%zu drift_ms_per_hour=%.3f drift_se=%.3f first_late_ms=%.3f",
               options.seconds, options.busy ? 1 : 0, s.measured, s.medianMs, s.p99Ms, s.maxMs,
-              s.meanMs, s.laterThan20Ms, s.driftMsPerHour,
+              s.meanMs, s.laterThan20Ms, s.driftMsPerHour, s.driftStdErrorMsPerHour,
               static_cast<double>(log.gridStartLate) / kMillisecond);
   if (stopped) {
     std::printf(" stop_at=%g stop_for=%g held_back=%zu right_again_ms=%.3f", options.stopAt,
@@ -380,5 +412,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   report(options, recorder.log(), summarise(recorder.log()));
+  if (!options.logPath.empty()) writeLog(options.logPath, recorder.log());
   return 0;
 }
