@@ -232,7 +232,7 @@ TEST_F(QtBackendTest, UserActionsReachTheModelAndRespectEnabledAndMaxLength) {
   EXPECT_EQ(form.cboPick.text(), "25");
   EXPECT_EQ(form.cboPick.listIndex(), -1);
   EXPECT_EQ(combo->currentText(), "25");  // deselecting did not wipe what the user typed
-  emit combo->activated(2);               // the user picked the third item from the drop-down
+  Q_EMIT combo->activated(2);             // the user picked the third item from the drop-down
   EXPECT_EQ(form.cboPick.listIndex(), 2);
   EXPECT_EQ(combo->currentText(), "3");
 

@@ -69,7 +69,8 @@ void FrameView::applyOwn(Property property) {
 
 void showBackColour(QWidget& widget, Colour colour) {
   QPalette palette = widget.palette();
-  palette.setColor(QPalette::Window, toQColor(colour));
+  // Buttons paint their background in the button role, not the window one.
+  palette.setColor(widget.backgroundRole(), toQColor(colour));
   widget.setPalette(palette);
   widget.setAutoFillBackground(true);
 }

@@ -11,9 +11,23 @@
 
 namespace tk::qt {
 
+namespace {
+
+// The toolkit's one font for every control. The designs were laid out for a small dialog font
+// of about 10 pixels; the usual desktop font is wider and would wrap or cut their captions.
+QFont toolkitFont() {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(10);
+  return font;
+}
+
+}  // namespace
+
 FormWindow::FormWindow(Form& form)
     : form_(form), client_(new ClientAreaWidget(form, this)) {
   setObjectName(QString::fromStdString(form.name()));
+  setFont(toolkitFont());
   setWindowTitle(QString::fromStdString(form.caption()));
   for (Menu* menu : form.menus()) addMenu(nullptr, *menu);
 

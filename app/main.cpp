@@ -1,0 +1,30 @@
+// The program: Qt, the toolkit's Qt backend, the Stopwatch window and the event loop. Everything
+// else happens in the windows' handlers.
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+
+#include "about/portable_registry.h"
+#include "app_info.h"
+#include "clock/frm_clock.h"
+#include "toolkit/qt/qt_platform.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(app_info::title));
+  QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                          .arg(app_info::versionMajor)
+                                          .arg(app_info::versionMinor)
+                                          .arg(app_info::versionRevision));
+  QGuiApplication::setDesktopFileName(QStringLiteral("stopwatch"));
+  const QString iconPath = QStringLiteral(":/pictures/stopwatch.png");
+  if (QFile::exists(iconPath)) QApplication::setWindowIcon(QIcon(iconPath));
+
+  about::PortableRegistry registry;
+  tk::qt::QtPlatform qt(registry, tk::AppInfo{app_info::title, app_info::versionMajor,
+                                              app_info::versionMinor, app_info::versionRevision});
+  clock_window::FrmClock frmClock(qt.platform());
+  frmClock.show();
+  return QApplication::exec();
+}
