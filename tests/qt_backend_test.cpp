@@ -44,8 +44,9 @@ QApplication& application() {
   static int argc = 1;
   static char name[] = "qt_backend_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: torn down among the exit handlers it would outlive Qt's own statics.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // Every event a handler saw, by control name.

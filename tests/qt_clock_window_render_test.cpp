@@ -24,8 +24,9 @@ QApplication& application() {
   static int argc = 1;
   static char name[] = "qt_clock_window_render_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: torn down among the exit handlers it would outlive Qt's own statics.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // The window reads and creates its save file in the current folder: give it an empty one.
