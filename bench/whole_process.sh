@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Whole-process figures for the stopwatch against the floor of our stack (floor_window: a bare
+# Qt window of the same client size and widget count, ticking once a second). Under a private
+# Xvfb, the two programs alternate, RUNS times each: wall time from exec to the window mapped,
+# RSS and PSS after 10 s, CPU time over the following 60 s. Then the stopwatch's timing on the Qt
+# loop: TIMING seconds with the other core idle, the same with it busy, and the reading after a
+# 5 s SIGSTOP.
+#
+# usage: bench/whole_process.sh [RUNS=5] [TIMING=600]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs="${1:-5}"
+timing="${2:-600}"
+build=build/bench
+
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)" --target stopwatch floor_window timing_accuracy >/dev/null
+
+stopwatch="$(realpath "$build/app/stopwatch")"
+floor="$(realpath "$build/bench/floor_window")"
+timing_accuracy="$(realpath "$build/bench/timing_accuracy")"
+clk_tck="$(getconf CLK_TCK)"
+
+scratch="$(mktemp -d)"
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# A private X server on a free display.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
+[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$scratch/display")"
+export XDG_RUNTIME_DIR="$scratch"
+unset QT_QPA_PLATFORM
+
+now_us() { local t="${EPOCHREALTIME/./}"; echo "$((10#$t))"; }
+
+# utime + stime of a process, in clock ticks (fields 14 and 15, counted after the name).
+cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Time on the CPU of all its threads, in nanoseconds: the same thing, finely grained.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { print s }'; }
+smaps_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/smaps_rollup"; }
+
+# One run of a program: prints "startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min".
+measure() {
+  local binary="$1" title="$2" workdir start mapped
+  workdir="$(mktemp -d -p "$scratch")"  # the stopwatch's save file goes here
+  start="$(now_us)"
+  (cd "$workdir" && exec "$binary" >/dev/null 2>&1) &
+  app_pid=$!
+  until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do
+    kill -0 "$app_pid" 2>/dev/null || { echo "$title exited before mapping" >&2; exit 1; }
+    sleep 0.002
+  done
+  mapped="$(now_us)"
+  sleep "$(awk -v s="$start" -v n="$(now_us)" 'BEGIN { d = 10 - (n - s) / 1e6; print d > 0 ? d : 0 }')"
+  local rss pss ticks0 ns0 ticks1 ns1
+  rss="$(smaps_kb "$app_pid" Rss)"
+  pss="$(smaps_kb "$app_pid" Pss)"
+  ticks0="$(cpu_ticks "$app_pid")"
+  ns0="$(cpu_ns "$app_pid")"
+  sleep 60
+  ticks1="$(cpu_ticks "$app_pid")"
+  ns1="$(cpu_ns "$app_pid")"
+  kill "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+  awk -v s="$start" -v m="$mapped" -v rss="$rss" -v pss="$pss" -v t0="$ticks0" -v t1="$ticks1" \
+      -v n0="$ns0" -v n1="$ns1" -v hz="$clk_tck" \
+      'BEGIN { printf "%.1f %d %d %.0f %.1f\n", (m - s) / 1000, rss, pss, (t1 - t0) * 1000 / hz, (n1 - n0) / 1e6 }'
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "Whole process: $runs runs each, alternated, under Xvfb $DISPLAY ($(nproc) cores)"
+printf "%-10s %4s %12s %9s %9s %13s %15s\n" program run "startup(ms)" "RSS(kB)" "PSS(kB)" \
+  "CPU ms/min" "sched ms/min"
+: >"$scratch/stopwatch.txt"
+: >"$scratch/floor.txt"
+for run in $(seq "$runs"); do
+  for program in stopwatch floor; do
+    if [ "$program" = stopwatch ]; then line="$(measure "$stopwatch" Stopwatch)"
+    else line="$(measure "$floor" "Floor Window")"; fi
+    echo "$line" >>"$scratch/$program.txt"
+    # shellcheck disable=SC2086
+    printf "%-10s %4d %12s %9s %9s %13s %15s\n" "$program" "$run" $line
+  done
+done
+
+echo
+printf "%-28s %12s %12s %8s\n" "median" stopwatch floor ratio
+names=("start-up to mapped (ms)" "RSS after 10 s (kB)" "PSS after 10 s (kB)"
+       "CPU per minute (ms, stat)" "CPU per minute (ms, sched)")
+keys=(startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min)
+result="RESULT whole_process runs=$runs"
+for column in 1 2 3 4 5; do
+  ours="$(cut -d' ' -f"$column" "$scratch/stopwatch.txt" | median)"
+  base="$(cut -d' ' -f"$column" "$scratch/floor.txt" | median)"
+  ratio="$(awk -v a="$ours" -v b="$base" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')"
+  printf "%-28s %12s %12s %8s\n" "${names[$((column - 1))]}" "$ours" "$base" "$ratio"
+  result+=" ${keys[$((column - 1))]}=$ours floor_${keys[$((column - 1))]}=$base"
+done
+echo "$result"
+
+# The timing runs need no display; the offscreen platform keeps them off the X server.
+quiet() { grep -v -e 'This plugin does not support' -e '^QStandardPaths:' || true; }
+export QT_QPA_PLATFORM=offscreen
+echo
+echo "== Timing, other core idle ($timing s)"
+"$timing_accuracy" "$timing" 2>&1 | quiet
+echo
+echo "== Timing, other core busy ($timing s)"
+"$timing_accuracy" "$timing" --busy 2>&1 | quiet
+echo
+echo "== Reading after SIGSTOP for 5 s at 10 s, then SIGCONT"
+"$timing_accuracy" 20 --stop-at 10 --stop-for 5 2>&1 | quiet
