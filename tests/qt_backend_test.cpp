@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -55,7 +56,7 @@ using EventLog = std::map<std::string, int>;
 class DemoForm : public tk::Form {
  public:
   DemoForm(tk::Platform& platform, EventLog& log)
-      : tk::Form(platform, "frmDemo", "Demo", 6000, 4500) {
+      : tk::Form(platform, "frmDemo", "Demo", 9000, 4500) {
     setBackColour(0xE0E0E0);
     txtName.setMaxLength(3);
     cmdOff.setEnabled(false);
@@ -98,6 +99,8 @@ class DemoForm : public tk::Form {
   tk::Shape shpDot{*this, "shpDot", tk::ShapeKind::Circle, {1500, 2400, 900, 600}};
   tk::Line linDiag{*this, "linDiag", {3000, 2400, 4500, 3900}, 3};
   tk::Label lblNote{*this, "lblNote", "Note", {120, 3300, 1200, 255}, -1};
+  tk::Image imgBell{*this, "imgBell", "alarm.gif", {6300, 120, 2280, 2505}};
+  tk::PictureBox picIcon{*this, "picIcon", "about.ico", {6300, 2700, 540, 540}, 13};
   tk::Menu mnuFile{*this, "mnuFile", "File"};
   tk::Menu mnuQuit{mnuFile, "mnuQuit", "Quit", "Ctrl+Q"};
 };
@@ -324,11 +327,53 @@ TEST_F(QtBackendTest, WindowHasTheFormsTitleAndFixedClientSize) {
   EXPECT_EQ(window().windowTitle(), "Demo");
   form.setCaption("Renamed");
   EXPECT_EQ(window().windowTitle(), "Renamed");
-  EXPECT_EQ(window().client()->size(), QSize(400, 300));
+  EXPECT_EQ(window().client()->size(), QSize(600, 300));
   EXPECT_EQ(window().minimumSize(), window().maximumSize());
   EXPECT_FALSE(window().windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_FALSE(window().windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_EQ(tk::qt::grabClient(form).size(), QSize(400, 300));
+  EXPECT_EQ(tk::qt::grabClient(form).size(), QSize(600, 300));
+}
+
+TEST_F(QtBackendTest, BusyPointerShowsOverTheFormsOwnSurfaceOnly) {
+  form.mousePointer = tk::MousePointer::ArrowHourglass;
+  form.show();
+  EXPECT_EQ(window().client()->cursor().shape(), Qt::BusyCursor);
+  EXPECT_EQ(widgetOf(form.cmdGo)->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(widgetOf(form.txtName)->cursor().shape(), Qt::IBeamCursor);
+}
+
+// A dialog-style form: fixed size, no task-bar button, its client area where the form says.
+class DialogForm : public tk::Form {
+ public:
+  explicit DialogForm(tk::Platform& platform)
+      : tk::Form(platform, "frmDialog", "About Demo", 3000, 1500) {
+    borderStyle = tk::BorderStyle::FixedDialog;
+    showInTaskbar = false;
+    manualPosition = true;
+    screenLeft = 2340;
+    screenTop = 1935;
+    defaultButton = cancelButton = &cmdOK;
+    cmdOK.onClick = [this] { unload(); };
+  }
+  tk::CommandButton cmdOK{*this, "cmdOK", "OK", {1500, 900, 1200, 375}, 0};
+};
+
+TEST_F(QtBackendTest, DialogFormIsAFixedToolWindowAtItsScreenPosition) {
+  DialogForm dialog(qt.platform());
+  dialog.show();
+  tk::qt::FormWindow* shown = tk::qt::windowOf(dialog);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->windowFlags() & Qt::Tool);
+  EXPECT_FALSE(shown->windowFlags() & Qt::WindowMinMaxButtonsHint);
+  EXPECT_EQ(shown->geometry().topLeft() + shown->client()->pos(), QPoint(156, 129));
+  EXPECT_EQ(shown->client()->size(), QSize(200, 100));
+  EXPECT_EQ(shown->menuBar()->actions().size(), 0);
+  // Its OK button unloads it from inside its own click: the window goes once that is over.
+  QPointer<tk::qt::FormWindow> window = shown;
+  QTest::keyClick(widgetOf(dialog.cmdOK), Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isLoaded());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
 }
 
 TEST_F(QtBackendTest, ClosingTheWindowUnloadsTheFormWhichCanBeShownAgain) {
@@ -368,6 +413,25 @@ TEST_F(QtBackendTest, ContainersPaintTheirGraphicalControls) {
       {"frame back colour", 267 + 100, 8 + 112, tk::qt::toQColor(tk::SystemColour::buttonFace)},
   };
   for (const Probe& p : probes) EXPECT_EQ(QColor(image.pixel(p.x, p.y)), p.colour) << p.what;
+  // The image is drawn unscaled from its top left corner: its pixels match the picture's
+  // wherever the picture is opaque.
+  const QImage bell = QImage(":/pictures/alarm.gif").convertToFormat(QImage::Format_ARGB32);
+  ASSERT_FALSE(bell.isNull());
+  int compared = 0;
+  for (int y = 0; y < bell.height(); y += 7) {
+    for (int x = 0; x < bell.width(); x += 7) {
+      const QRgb source = bell.pixel(x, y);
+      if (qAlpha(source) < 255) continue;
+      ++compared;
+      EXPECT_EQ(QColor(image.pixel(420 + x, 8 + y)), QColor(source)) << x << "," << y;
+    }
+  }
+  EXPECT_GT(compared, 50);
+  auto* icon = qobject_cast<QLabel*>(widgetOf(form.picIcon));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_FALSE(icon->pixmap().isNull());
+  EXPECT_EQ(icon->frameShadow(), QFrame::Sunken);
+
   form.shpDot.setFillColour(0x00FF00);
   form.linDiag.setVisible(false);
   QApplication::processEvents();
