@@ -304,7 +304,9 @@ TEST_F(QtBackendTest, FocusStartsAtTheFirstAvailableControlAndTabFollowsTabIndex
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget* focused = QApplication::focusWidget();
     // An editable combo box hands its focus to its edit field.
-    if (focused && focused->parentWidget() == widgetOf(form.cboPick)) focused = focused->parentWidget();
+    if (focused && focused->parentWidget() == widgetOf(form.cboPick)) {
+      focused = focused->parentWidget();
+    }
     EXPECT_EQ(focused, widgetOf(*next)) << "expected " << next->name();
   }
 }
@@ -561,8 +563,9 @@ TEST(QtColours, ConvertBetweenToolkitAndQtColours) {
     tk::Colour colour;
     QColor qt;
   };
-  for (const Case& c : {Case{0x0000FF, QColor(255, 0, 0)}, Case{0x00C000, QColor(0, 192, 0)},
-                        Case{0xFFC0FF, QColor(255, 192, 255)}, Case{0x332211, QColor(0x11, 0x22, 0x33)}}) {
+  for (const Case& c :
+       {Case{0x0000FF, QColor(255, 0, 0)}, Case{0x00C000, QColor(0, 192, 0)},
+        Case{0xFFC0FF, QColor(255, 192, 255)}, Case{0x332211, QColor(0x11, 0x22, 0x33)}}) {
     EXPECT_EQ(tk::qt::toQColor(c.colour), c.qt) << std::hex << c.colour;
     EXPECT_EQ(tk::qt::fromQColor(c.qt), c.colour) << std::hex << c.colour;
   }
@@ -584,9 +587,11 @@ TEST_F(QtBackendTest, FileTestAcceptsOnlyVisiblePlainFiles) {
     QString path;
     bool plain;
   };
-  for (const Case& c : {Case{dir.filePath("plain.exe"), true}, Case{dir.filePath(".hidden.exe"), false},
-                        Case{dir.path(), false}, Case{dir.filePath("missing.exe"), false}}) {
-    EXPECT_EQ(qt.platform().files.isPlainFile(c.path.toStdString()), c.plain) << c.path.toStdString();
+  for (const Case& c :
+       {Case{dir.filePath("plain.exe"), true}, Case{dir.filePath(".hidden.exe"), false},
+        Case{dir.path(), false}, Case{dir.filePath("missing.exe"), false}}) {
+    EXPECT_EQ(qt.platform().files.isPlainFile(c.path.toStdString()), c.plain)
+        << c.path.toStdString();
   }
 }
 
@@ -595,7 +600,8 @@ TEST_F(QtBackendTest, StartsProgramsDirectlyAndReportsFailure) {
   ASSERT_TRUE(dir.isValid());
   const QString marker = dir.filePath("ran");
   // A path with a space and shell syntax: run directly, it names one (missing) program.
-  EXPECT_FALSE(qt.platform().processes.start((dir.path() + "/no such; touch " + marker).toStdString()));
+  const QString shellLike = dir.path() + "/no such; touch " + marker;
+  EXPECT_FALSE(qt.platform().processes.start(shellLike.toStdString()));
   EXPECT_FALSE(qt.platform().processes.start(""));
   EXPECT_TRUE(qt.platform().processes.start("/bin/true"));
   QTest::qWait(200);

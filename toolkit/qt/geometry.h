@@ -10,7 +10,9 @@
 
 namespace tk::qt {
 
-inline int toPixels(Twips twips) { return static_cast<int>(std::lround(twips / double(twipsPerPixel))); }
+inline int toPixels(Twips twips) {
+  return static_cast<int>(std::lround(twips / double(twipsPerPixel)));
+}
 inline double toPixelsF(double twips) { return twips / twipsPerPixel; }
 
 inline QRect toPixels(const Rect& r) {

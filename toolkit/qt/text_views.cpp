@@ -9,7 +9,8 @@ QString qtText(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 TextBoxView::TextBoxView(TextBox& box, QWidget* parent)
-    : ControlView(box, new QLineEdit(parent)), box_(box), widget_(static_cast<QLineEdit*>(widget())) {
+    : ControlView(box, new QLineEdit(parent)), box_(box),
+      widget_(static_cast<QLineEdit*>(widget())) {
   QObject::connect(widget_, &QLineEdit::textEdited, [this](const QString& text) {
     box_.edit(text.toStdString());
     apply(Property::Text);  // a handler may have changed it again
@@ -25,7 +26,8 @@ void TextBoxView::applyOwn(Property property) {
 }
 
 ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent)
-    : ControlView(box, new QComboBox(parent)), box_(box), widget_(static_cast<QComboBox*>(widget())) {
+    : ControlView(box, new QComboBox(parent)), box_(box),
+      widget_(static_cast<QComboBox*>(widget())) {
   widget_->setEditable(true);
   widget_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not add the typed text as an item
   widget_->setCompleter(nullptr);  // the model decides what typed text selects
