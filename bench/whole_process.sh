@@ -61,7 +61,7 @@ measure() {
     sleep 0.002
   done
   mapped="$(now_us)"
-  sleep "$(awk -v s="$start" -v n="$(now_us)" 'BEGIN { d = 10 - (n - s) / 1e6; print d > 0 ? d : 0 }')"
+  sleep "$(awk -v s="$start" -v n="$(now_us)" 'BEGIN { d = 10 - (n - s) / 1e6; print (d > 0 ? d : 0) }')"
   local rss pss ticks0 ns0 ticks1 ns1
   rss="$(smaps_kb "$app_pid" Rss)"
   pss="$(smaps_kb "$app_pid" Pss)"
@@ -80,7 +80,7 @@ measure() {
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "Whole process: $runs runs each, alternated, under Xvfb $DISPLAY ($(nproc) cores)"
+echo "Whole process: $runs runs each, alternated, under Xvfb $DISPLAY ($(nproc) cores, load average $(cut -d" " -f1-3 /proc/loadavg))"
 printf "%-10s %4s %12s %9s %9s %13s %15s\n" program run "startup(ms)" "RSS(kB)" "PSS(kB)" \
   "CPU ms/min" "sched ms/min"
 : >"$scratch/stopwatch.txt"
