@@ -54,10 +54,16 @@ measure() {
   local binary="$1" title="$2" workdir start mapped
   workdir="$(mktemp -d -p "$scratch")"  # the stopwatch's save file goes here
   start="$(now_us)"
-  (cd "$workdir" && exec "$binary" >/dev/null 2>&1) &
+  (cd "$workdir" && exec "$binary" >/dev/null 2>"$workdir/stderr") &
   app_pid=$!
   until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do
-    kill -0 "$app_pid" 2>/dev/null || { echo "$title exited before mapping" >&2; exit 1; }
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+      local status=0
+      wait "$app_pid" || status=$?
+      echo "$title exited before mapping (status $status): $(tail -c 300 "$workdir/stderr")" >&2
+      app_pid=""
+      return 1
+    fi
     sleep 0.002
   done
   mapped="$(now_us)"
@@ -87,8 +93,10 @@ printf "%-10s %4s %12s %9s %9s %13s %15s\n" program run "startup(ms)" "RSS(kB)" 
 : >"$scratch/floor.txt"
 for run in $(seq "$runs"); do
   for program in stopwatch floor; do
-    if [ "$program" = stopwatch ]; then line="$(measure "$stopwatch" Stopwatch)"
-    else line="$(measure "$floor" "Floor Window")"; fi
+    binary="$floor" title="Floor Window"
+    [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
+    # A run that fails to start is reported and tried once more.
+    line="$(measure "$binary" "$title")" || line="$(measure "$binary" "$title")"
     echo "$line" >>"$scratch/$program.txt"
     # shellcheck disable=SC2086
     printf "%-10s %4d %12s %9s %9s %13s %15s\n" "$program" "$run" $line
