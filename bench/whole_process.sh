@@ -32,8 +32,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private X server on a free display. -noreset: by default the server resets when its last client leaves, and a program started in
-# that moment cannot connect.
+# A private X server on a free display. -noreset: by default the server resets when its last
+# client leaves, and a program started in that moment cannot connect.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
