@@ -2,10 +2,9 @@
 // else happens in the windows' handlers.
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 
-#include "about/portable_registry.h"
+#include "about/system_registry.h"
 #include "app_info.h"
 #include "clock/frm_clock.h"
 #include "toolkit/qt/qt_platform.h"
@@ -18,11 +17,10 @@ int main(int argc, char* argv[]) {
                                           .arg(app_info::versionMinor)
                                           .arg(app_info::versionRevision));
   QGuiApplication::setDesktopFileName(QStringLiteral("stopwatch"));
-  const QString iconPath = QStringLiteral(":/pictures/stopwatch.png");
-  if (QFile::exists(iconPath)) QApplication::setWindowIcon(QIcon(iconPath));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/stopwatch.png")));
 
-  about::PortableRegistry registry;
-  tk::qt::QtPlatform qt(registry, tk::AppInfo{app_info::title, app_info::versionMajor,
+  auto registry = about::systemRegistry();
+  tk::qt::QtPlatform qt(*registry, tk::AppInfo{app_info::title, app_info::versionMajor,
                                               app_info::versionMinor, app_info::versionRevision});
   clock_window::FrmClock frmClock(qt.platform());
   frmClock.show();
