@@ -7,16 +7,10 @@ ButtonBase::ButtonBase(Container& parent, std::string name, std::string caption,
     : Control(&parent, std::move(name), bounds, tabIndex), caption_(std::move(caption)) {}
 
 void ButtonBase::setCaption(std::string caption) {
-  if (caption == caption_) return;
-  caption_ = std::move(caption);
-  changed(Property::Caption);
+  update(caption_, std::move(caption), Property::Caption);
 }
 
-void ButtonBase::setBackColour(Colour colour) {
-  if (colour == backColour_) return;
-  backColour_ = colour;
-  changed(Property::BackColour);
-}
+void ButtonBase::setBackColour(Colour colour) { update(backColour_, colour, Property::BackColour); }
 
 void CommandButton::setGraphical(Colour backColour) {
   graphical_ = true;
@@ -28,10 +22,7 @@ void CommandButton::click() {
 }
 
 void CheckBox::setValue(int value) {
-  if (value == value_) return;
-  value_ = value;
-  changed(Property::Value);
-  raise(onClick);
+  if (update(value_, value, Property::Value)) raise(onClick);
 }
 
 void CheckBox::click() {

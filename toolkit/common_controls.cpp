@@ -12,21 +12,20 @@ ProgressBar::ProgressBar(Container& parent, std::string name, Rect bounds, int t
 
 void ProgressBar::setValue(double value) {
   if (value < min_ || value > max_) throw RuntimeError(380, "Invalid property value");
-  if (value == value_) return;
-  value_ = value;
-  changed(Property::Value);
+  update(value_, value, Property::Value);
 }
 
 Slider::Slider(Container& parent, std::string name, Rect bounds, int tabIndex, int min, int max,
                Orientation orientation)
-    : Control(&parent, std::move(name), bounds, tabIndex), min_(min), max_(max), value_(min),
+    : Control(&parent, std::move(name), bounds, tabIndex),
+      min_(min),
+      max_(max),
+      value_(min),
       orientation_(orientation) {}
 
 void Slider::slideTo(int value) {
   value = std::clamp(value, min_, max_);
-  if (!enabled() || value == value_) return;
-  value_ = value;
-  changed(Property::Value);
+  if (enabled()) update(value_, value, Property::Value);
 }
 
 bool ColourDialog::showColour() {

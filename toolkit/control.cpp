@@ -17,23 +17,12 @@ Form& Control::form() {
 
 const Form& Control::form() const { return const_cast<Control*>(this)->form(); }
 
-void Control::setBounds(Rect bounds) {
-  if (bounds == bounds_) return;
-  bounds_ = bounds;
-  changed(Property::Bounds);
-}
+void Control::setBounds(Rect bounds) { update(bounds_, bounds, Property::Bounds); }
 
-void Control::setVisible(bool visible) {
-  if (visible == visible_) return;
-  visible_ = visible;
-  changed(Property::Visible);
-}
+void Control::setVisible(bool visible) { update(visible_, visible, Property::Visible); }
 
 void Control::setEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  enabledChanged();
-  changed(Property::Enabled);
+  if (update(enabled_, enabled, Property::Enabled)) enabledChanged();
 }
 
 void Control::setAccessibility(std::string accessibleName, std::string toolTip) {
@@ -48,10 +37,6 @@ void Control::changed(Property property) {
 
 void Control::raise(const Event& handler) { form().dispatch(handler); }
 
-void Container::setBackColour(Colour colour) {
-  if (colour == backColour_) return;
-  backColour_ = colour;
-  changed(Property::BackColour);
-}
+void Container::setBackColour(Colour colour) { update(backColour_, colour, Property::BackColour); }
 
 }  // namespace tk

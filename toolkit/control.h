@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/types.h"
@@ -67,6 +68,15 @@ class Control {
 
  protected:
   void changed(Property property);
+  // Stores a property's new value and tells the backend; false, and nothing told, when the
+  // property already had that value.
+  template <typename T>
+  bool update(T& field, T value, Property property) {
+    if (field == value) return false;
+    field = std::move(value);
+    changed(property);
+    return true;
+  }
   // Runs an event handler through the form's dispatcher (nested when raised by code).
   void raise(const Event& handler);
   virtual void enabledChanged() {}

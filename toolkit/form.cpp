@@ -11,16 +11,15 @@ int handlerDepth = 0;
 Form::Form(Platform& platform, std::string name, std::string caption, Twips clientWidth,
            Twips clientHeight)
     : Container(nullptr, std::move(name), {0, 0, clientWidth, clientHeight}),
-      platform_(platform), caption_(std::move(caption)) {}
+      platform_(platform),
+      caption_(std::move(caption)) {}
 
 Form::~Form() {
   if (shown_) platform_.windows.unload(*this);
 }
 
 void Form::setCaption(std::string caption) {
-  if (caption == caption_) return;
-  caption_ = std::move(caption);
-  changed(Property::Caption);
+  update(caption_, std::move(caption), Property::Caption);
 }
 
 void Form::show() {

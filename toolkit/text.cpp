@@ -7,10 +7,7 @@ TextBox::TextBox(Container& parent, std::string name, std::string text, Rect bou
 
 void TextBox::setText(std::string text) {
   if (maxLength_ > 0 && text.size() > maxLength_) text.resize(maxLength_);
-  if (text == text_) return;
-  text_ = std::move(text);
-  changed(Property::Text);
-  raise(onChange);
+  if (update(text_, std::move(text), Property::Text)) raise(onChange);
 }
 
 void TextBox::typeText(std::string_view characters) {
@@ -28,16 +25,10 @@ Label::Label(Container& parent, std::string name, std::string caption, Rect boun
     : Control(&parent, std::move(name), bounds, tabIndex), caption_(std::move(caption)) {}
 
 void Label::setCaption(std::string caption) {
-  if (caption == caption_) return;
-  caption_ = std::move(caption);
-  changed(Property::Caption);
+  update(caption_, std::move(caption), Property::Caption);
 }
 
-void Label::setForeColour(Colour colour) {
-  if (colour == foreColour_) return;
-  foreColour_ = colour;
-  changed(Property::ForeColour);
-}
+void Label::setForeColour(Colour colour) { update(foreColour_, colour, Property::ForeColour); }
 
 void Label::setOpaque(Colour backColour) {
   transparent_ = false;
