@@ -1,6 +1,6 @@
-// The real Stopwatch window as the Qt backend draws it (offscreen): the client area's size, the
-// arrows picture behind the controls where the design puts it, the green Stop button, and the
-// keyboard focus on it when the window opens.
+// The real windows as the Qt backend shows them (offscreen): the Stopwatch window's size, the
+// arrows picture behind the controls, the green Stop button with the focus, the hands and the
+// progress bar where the reading puts them; and the About window's Esc and Enter.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,10 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QProgressBar>
 #include <QTest>
+
+#include "about/frm_about.h"
 
 #include "clock/frm_clock.h"
 #include "toolkit/qt/form_window.h"
@@ -22,7 +25,7 @@ namespace {
 
 QApplication& application() {
   static int argc = 1;
-  static char name[] = "qt_clock_window_render_test";
+  static char name[] = "qt_windows_test";
   static char* argv[] = {name, nullptr};
   // Never destroyed: torn down among the exit handlers it would outlive Qt's own statics.
   static auto* app = new QApplication(argc, argv);
@@ -111,6 +114,78 @@ TEST_F(ClockWindowRenderTest, StopButtonIsGreenAtTheTopRightAndHasTheFocus) {
 
   ASSERT_TRUE(QTest::qWaitForWindowActive(tk::qt::windowOf(frmClock)));
   EXPECT_EQ(QApplication::focusWidget(), stop);
+}
+
+// Waits for the real loop's ticks until the readout shows `seconds`.
+bool waitForSeconds(clock_window::FrmClock& clock, const std::string& seconds) {
+  return QTest::qWaitFor([&] { return clock.lblDigitalClockSeconds.caption() == seconds; }, 3000);
+}
+
+bool near(QRgb pixel, QRgb colour) {
+  return std::abs(qRed(pixel) - qRed(colour)) < 60 && std::abs(qGreen(pixel) - qGreen(colour)) < 60 &&
+         std::abs(qBlue(pixel) - qBlue(colour)) < 60;
+}
+
+// The share of points along a line (from 30% to 95% of its length, clear of where the hands
+// meet at the centre) whose pixel has the given colour.
+int percentAlong(const QImage& image, QPointF from, QPointF to, QRgb colour) {
+  int hits = 0;
+  const int samples = 40;
+  for (int i = 0; i < samples; ++i) {
+    const QPointF p = from + (to - from) * (0.30 + 0.65 * i / (samples - 1));
+    hits += near(image.pixel(p.toPoint()), colour);
+  }
+  return 100 * hits / samples;
+}
+
+TEST_F(ClockWindowRenderTest, HandsAndProgressBarShowTheReading) {
+  ASSERT_TRUE(waitForSeconds(frmClock, "1"));
+  frmClock.presetReading(10, 14);
+  ASSERT_TRUE(waitForSeconds(frmClock, "15"));
+  const QImage image = tk::qt::grabClient(frmClock);
+
+  const QPointF centre(3000 / 15.0, 2000 / 15.0);
+  const QPointF secondEnd(4000 / 15.0, 2000 / 15.0);  // 15 seconds: three o'clock
+  const QPointF minuteEnd(3866 / 15.0, 1500 / 15.0);  // 10 minutes: two o'clock
+  EXPECT_GE(percentAlong(image, centre, secondEnd, qRgb(0, 0, 0)), 90) << "black second hand";
+  EXPECT_GE(percentAlong(image, centre, minuteEnd, qRgb(255, 0, 0)), 90) << "red minute hand";
+  EXPECT_LE(percentAlong(image, centre, QPointF(3000 / 15.0, 1000 / 15.0), qRgb(0, 0, 0)), 10)
+      << "nothing points at twelve";
+
+  // The bar is filled to 15 of 0..59: the fill ends about a quarter of the way along.
+  auto* bar = qobject_cast<QProgressBar*>(tk::qt::widgetOf(frmClock.ProgressBar));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->value(), 15);
+  const QRect r = bar->geometry();
+  const QRgb empty = image.pixel(r.right() - 3, r.center().y());
+  int filledTo = r.left();
+  for (int x = r.left() + 2; x < r.right() - 2; ++x) {
+    if (!near(image.pixel(x, r.center().y()), empty)) filledTo = x;
+  }
+  EXPECT_NEAR(double(filledTo - r.left()) / r.width(), 15.0 / 59.0, 0.04);
+}
+
+class AboutWindowTest : public ClockWindowRenderTest {
+ protected:
+  about::FrmAbout& openAbout() {
+    frmClock.mnuAbout.click();
+    about::FrmAbout& about = *frmClock.aboutWindow();
+    QWidget* window = tk::qt::windowOf(about);
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    return about;
+  }
+};
+
+TEST_F(AboutWindowTest, EscapeAndEnterCloseItAndItOpensAgainFilledIn) {
+  for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+    about::FrmAbout& about = openAbout();
+    EXPECT_EQ(tk::qt::windowOf(about)->windowTitle(), "About Bransk - Quorvel - Clock");
+    EXPECT_EQ(about.lblVersion.caption(), "Version 1.2.0");
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_FALSE(about.isLoaded()) << "key " << key;
+    EXPECT_FALSE(about.isShown());
+  }
 }
 
 }  // namespace
