@@ -20,7 +20,13 @@ void QtEventLoop::deadlinesChanged() {
     wakeUp_.stop();
     return;
   }
-  const Milliseconds wait = std::max<Milliseconds>(0, nextDeadline() - clockNow());
+  // The wait is worked out from the exact time and rounded down: Qt rounds a precise timer's
+  // remaining time up to whole milliseconds, so rounding up here as well would make every tick
+  // about a millisecond late. A wake-up just before the deadline finds nothing due and waits 0.
+  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  const auto untilDue = std::chrono::milliseconds(nextDeadline()) - elapsed;
+  const Milliseconds wait = std::max<Milliseconds>(
+      0, std::chrono::floor<std::chrono::milliseconds>(untilDue).count());
   wakeUp_.start(static_cast<int>(std::min<Milliseconds>(wait, 24 * 60 * 60 * 1000)));
 }
 
