@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "bench/scratch_folder.h"
+#include "toolkit/testing/temp_folder.h"
 #include "clock/frm_clock.h"
 #include "toolkit/qt/qt_window_system.h"
 #include "toolkit/testing/test_platform.h"
@@ -47,7 +47,7 @@ void checkOneTickEach(benchmark::State& state, const RunningClock& running) {
 }
 
 void BM_TickHeadless(benchmark::State& state) {
-  bench::ScratchFolder folder;
+  tk::testing::TempFolder folder;
   tk::testing::TestPlatform tp;
   RunningClock running(tp, tp.platform);
   for (auto _ : state) {
@@ -67,7 +67,7 @@ struct QtShownPlatform {
 };
 
 void tickWithQtBackend(benchmark::State& state, bool paint) {
-  bench::ScratchFolder folder;
+  tk::testing::TempFolder folder;
   QtShownPlatform shown;
   tk::testing::TestPlatform& tp = shown.tp;
   RunningClock running(tp, shown.platform);

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/scratch_folder.h"
+#include "toolkit/testing/temp_folder.h"
 #include "clock/frm_clock.h"
 #include "toolkit/qt/qt_event_loop.h"
 #include "toolkit/testing/test_platform.h"
@@ -387,7 +387,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  bench::ScratchFolder folder;
+  tk::testing::TempFolder folder;
 
   const Nanoseconds loopStart = steadyNow();
   tk::qt::QtEventLoop loop;

@@ -12,26 +12,10 @@
 
 #include "clock/frm_clock.h"
 #include "store/record_codec.h"
+#include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "stopwatch-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
-  }
-  ~TempFolder() {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(path_);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
-};
+using tk::testing::TempFolder;
 
 inline std::vector<std::uint8_t> readSaveFile() {
   std::ifstream in("fileClockSave.bin", std::ios::binary);
