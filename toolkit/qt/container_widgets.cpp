@@ -1,5 +1,6 @@
 #include "toolkit/qt/container_widgets.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "toolkit/form.h"
@@ -12,14 +13,36 @@ namespace tk::qt {
 ContainerWidget::ContainerWidget(const Container& container, QWidget* parent)
     : QWidget(parent), container_(container) {
   setObjectName(QString::fromStdString(container.name()));
+  // Every container fills its whole rectangle, so nothing beneath needs painting first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  for (const Control* child : container.children()) shownAreas_[child] = shownArea(*child);
 }
 
-void ContainerWidget::paintEvent(QPaintEvent*) {
+QRect ContainerWidget::shownArea(const Control& child) const {
+  // A line may reach far outside; only what lies within the widget can be shown.
+  return paintedArea(child).intersected(QRectF(rect())).toAlignedRect();
+}
+
+void ContainerWidget::showChange(const Control& child) {
+  const auto shown = shownAreas_.find(&child);
+  if (shown == shownAreas_.end()) {
+    update();
+    shownAreas_[&child] = shownArea(child);
+    return;
+  }
+  update(shown->second);
+  shown->second = shownArea(child);
+  update(shown->second);
+}
+
+void ContainerWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   paintBackground(painter);
-  for (const Control* child : container_.children()) paintGraphical(painter, *child);
+  for (const Control* child : container_.children()) {
+    if (paintedArea(*child).intersects(event->rect())) paintGraphical(painter, *child);
+  }
 }
 
 ClientAreaWidget::ClientAreaWidget(const Form& form, QWidget* parent)

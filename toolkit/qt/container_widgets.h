@@ -4,6 +4,7 @@
 // widgets on top.
 
 #include <QWidget>
+#include <unordered_map>
 
 #include "toolkit/control.h"
 
@@ -19,12 +20,20 @@ class ContainerWidget : public QWidget {
   ContainerWidget(const Container& container, QWidget* parent);
   const Container& container() const { return container_; }
 
+  // Repaints a graphical child after a change: where it was shown and where it shows now, and
+  // nothing else, since a hand or a readout changes every second.
+  void showChange(const Control& child);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   virtual void paintBackground(QPainter& painter) = 0;
 
  private:
+  // The pixels a child's painting touches, within this widget.
+  QRect shownArea(const Control& child) const;
+
   const Container& container_;
+  std::unordered_map<const Control*, QRect> shownAreas_;
 };
 
 // The client area of a form: its back colour and its picture, unscaled at the top left.

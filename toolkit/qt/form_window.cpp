@@ -117,7 +117,7 @@ void FormWindow::propertyChanged(Control& control, Property property) {
   if (control.kind() == Kind::Timer) return;
   // A graphical control: its container paints it.
   if (auto container = containers_.find(control.parent()); container != containers_.end()) {
-    container->second->update();
+    container->second->showChange(control);
   }
 }
 

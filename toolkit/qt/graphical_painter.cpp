@@ -71,6 +71,37 @@ QPixmap resourcePicture(const std::string& name) {
   return QPixmap(QStringLiteral(":/pictures/") + QString::fromStdString(name));
 }
 
+namespace {
+
+QRectF lineArea(const Line& line) {
+  const LineEnds& e = line.ends();
+  const QRectF span = QRectF(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
+                             QPointF(toPixelsF(e.x2), toPixelsF(e.y2)))
+                          .normalized();
+  // Half the pen's width on every side for the round caps, and a pixel for the antialiasing.
+  const double margin = std::max(1, line.borderWidth()) / 2.0 + 1;
+  return span.adjusted(-margin, -margin, margin, margin);
+}
+
+QRectF imageArea(const Image& image) {
+  const QPixmap picture = resourcePicture(image.picture());
+  if (picture.isNull()) return {};
+  return QRectF(toPixels(image.bounds()).topLeft(), picture.deviceIndependentSize());
+}
+
+}  // namespace
+
+QRectF paintedArea(const Control& control) {
+  if (control.windowed() || !control.visible()) return {};
+  switch (control.kind()) {
+    case Kind::Line: return lineArea(static_cast<const Line&>(control));
+    case Kind::Image: return imageArea(static_cast<const Image&>(control));
+    case Kind::Shape: return toPixelsF(control.bounds());
+    case Kind::Label: return toPixels(control.bounds());
+    default: return {};
+  }
+}
+
 void paintGraphical(QPainter& painter, const Control& control) {
   if (control.windowed() || !control.visible()) return;
   switch (control.kind()) {

@@ -17,7 +17,11 @@ void ProgressBarView::applyOwn(Property property) {
                       static_cast<int>(std::lround(bar_.max())));
   }
   if (property == Property::Range || property == Property::Value) {
+    // QProgressBar repaints at once when its value changes; with updates held off during the
+    // change, it is repainted with the rest of the window instead.
+    widget_->setUpdatesEnabled(false);
     widget_->setValue(static_cast<int>(std::lround(bar_.value())));
+    widget_->setUpdatesEnabled(true);
   }
 }
 
