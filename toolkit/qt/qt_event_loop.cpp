@@ -1,8 +1,21 @@
 #include "toolkit/qt/qt_event_loop.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace tk::qt {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The kernel may wake a poll up to a thousandth of its timeout late: a millisecond on the
+// one-second wait of a ticking stopwatch. So a long wait stops this far short of the deadline and
+// a short one, woken within tens of microseconds, ends it.
+constexpr auto approach = 10ms;
+constexpr Milliseconds longestWait = 24 * 60 * 60 * 1000;
+
+}  // namespace
 
 QtEventLoop::QtEventLoop() : start_(std::chrono::steady_clock::now()) {
   wakeUp_.setSingleShot(true);
@@ -15,21 +28,32 @@ Milliseconds QtEventLoop::clockNow() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
 }
 
+std::chrono::nanoseconds QtEventLoop::untilNextDeadline() const {
+  const auto due = start_ + std::chrono::milliseconds(nextDeadline());
+  return due - std::chrono::steady_clock::now();
+}
+
 void QtEventLoop::deadlinesChanged() {
   if (!hasDeadline()) {
     wakeUp_.stop();
     return;
   }
-  // The wait is worked out from the exact time and rounded down: Qt rounds a precise timer's
-  // remaining time up to whole milliseconds, so rounding up here as well would make every tick
-  // about a millisecond late. A wake-up just before the deadline finds nothing due and waits 0.
-  const auto elapsed = std::chrono::steady_clock::now() - start_;
-  const auto untilDue = std::chrono::milliseconds(nextDeadline()) - elapsed;
+  auto untilDue = untilNextDeadline();
+  if (untilDue > 2 * approach) untilDue -= approach;
+  // Rounded down, as Qt rounds a precise timer's remaining time up to whole milliseconds; the
+  // part of a millisecond left when it fires is slept off in wake().
   const Milliseconds wait = std::max<Milliseconds>(
       0, std::chrono::floor<std::chrono::milliseconds>(untilDue).count());
-  wakeUp_.start(static_cast<int>(std::min<Milliseconds>(wait, 24 * 60 * 60 * 1000)));
+  wakeUp_.start(static_cast<int>(std::min(wait, longestWait)));
 }
 
-void QtEventLoop::wake() { runDue(clockNow()); }
+void QtEventLoop::wake() {
+  if (hasDeadline()) {
+    // Less than a millisecond is too fine for Qt's timers; this short a block goes unnoticed.
+    const auto untilDue = untilNextDeadline();
+    if (untilDue > 0ns && untilDue < 1ms) std::this_thread::sleep_for(untilDue);
+  }
+  runDue(clockNow());
+}
 
 }  // namespace tk::qt

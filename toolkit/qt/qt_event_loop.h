@@ -1,6 +1,6 @@
 #pragma once
 // The toolkit's event loop on Qt's: one precise single-shot QTimer always armed for the earliest
-// deadline. When it fires, every timer due by then fires in deadline order, each seeing the
+// deadline (shortly before it when it is far off, then again for the rest). When it fires, every timer due by then fires in deadline order, each seeing the
 // instant it was due as "now"; a wake-up that comes late therefore catches up on every missed
 // tick instead of skipping them.
 
@@ -21,6 +21,7 @@ class QtEventLoop : public EventLoop {
 
  private:
   void wake();
+  std::chrono::nanoseconds untilNextDeadline() const;
 
   std::chrono::steady_clock::time_point start_;
   // Re-armed whenever the deadlines change, also from a handler inside a modal dialog's nested
