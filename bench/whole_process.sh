@@ -2,16 +2,18 @@
 # Whole-process figures for the stopwatch against the floor of our stack (floor_window: a bare
 # Qt window of the same client size and widget count, ticking once a second). Under a private
 # Xvfb, the two programs alternate, RUNS times each: wall time from exec to the window mapped,
-# RSS and PSS after 10 s, CPU time over the following 60 s. Then the stopwatch's timing on the Qt
-# loop: TIMING seconds with the other core idle, the same with it busy, and the reading after a
-# 5 s SIGSTOP.
+# RSS and PSS after 10 s, CPU time over the following 60 s. Start-up alone is noisy, so it is
+# also taken over STARTUPS more alternated launches, and its median comes from those. Then the
+# stopwatch's timing on the Qt loop: TIMING seconds with the other core idle, the same with it
+# busy, and the reading after a 5 s SIGSTOP.
 #
-# usage: bench/whole_process.sh [RUNS=5] [TIMING=600]   (TIMING 0 skips the timing runs)
+# usage: bench/whole_process.sh [RUNS=5] [TIMING=600] [STARTUPS=21]   (TIMING 0 skips timing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs="${1:-5}"
 timing="${2:-600}"
+startups="${3:-21}"
 build=build/bench
 
 cmake --preset bench >/dev/null
@@ -50,10 +52,12 @@ cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { print s }'; }
 smaps_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/smaps_rollup"; }
 
-# One run of a program: prints "startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min".
-measure() {
-  local binary="$1" title="$2" workdir start mapped
-  workdir="$(mktemp -d -p "$scratch")"  # the stopwatch's save file goes here
+# Starts a program in a folder of its own (the stopwatch's save file goes there) and waits for its
+# window to be mapped. Sets startup_ms (the wall time that took) and launched_at, and leaves it
+# running as $app_pid.
+launch() {
+  local binary="$1" title="$2" workdir start
+  workdir="$(mktemp -d -p "$scratch")"
   start="$(now_us)"
   (cd "$workdir" && exec "$binary" >/dev/null 2>"$workdir/stderr") &
   app_pid=$!
@@ -67,8 +71,20 @@ measure() {
     fi
     sleep 0.002
   done
-  mapped="$(now_us)"
-  sleep "$(awk -v s="$start" -v n="$(now_us)" 'BEGIN { d = 10 - (n - s) / 1e6; print (d > 0 ? d : 0) }')"
+  launched_at="$start"
+  startup_ms="$(awk -v s="$start" -v m="$(now_us)" 'BEGIN { printf "%.1f", (m - s) / 1000 }')"
+}
+
+stop_app() {
+  kill "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+}
+
+# One run of a program: prints "startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min".
+measure() {
+  launch "$1" "$2" || return 1
+  sleep "$(awk -v s="$launched_at" -v n="$(now_us)" 'BEGIN { d = 10 - (n - s) / 1e6; print (d > 0 ? d : 0) }')"
   local rss pss ticks0 ns0 ticks1 ns1
   rss="$(smaps_kb "$app_pid" Rss)"
   pss="$(smaps_kb "$app_pid" Pss)"
@@ -77,12 +93,10 @@ measure() {
   sleep 60
   ticks1="$(cpu_ticks "$app_pid")"
   ns1="$(cpu_ns "$app_pid")"
-  kill "$app_pid"
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=""
-  awk -v s="$start" -v m="$mapped" -v rss="$rss" -v pss="$pss" -v t0="$ticks0" -v t1="$ticks1" \
+  stop_app
+  awk -v st="$startup_ms" -v rss="$rss" -v pss="$pss" -v t0="$ticks0" -v t1="$ticks1" \
       -v n0="$ns0" -v n1="$ns1" -v hz="$clk_tck" \
-      'BEGIN { printf "%.1f %d %d %.0f %.1f\n", (m - s) / 1000, rss, pss, (t1 - t0) * 1000 / hz, (n1 - n0) / 1e6 }'
+      'BEGIN { printf "%s %d %d %.0f %.1f\n", st, rss, pss, (t1 - t0) * 1000 / hz, (n1 - n0) / 1e6 }'
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -104,15 +118,32 @@ for run in $(seq "$runs"); do
   done
 done
 
+for run in $(seq "$startups"); do
+  for program in stopwatch floor; do
+    binary="$floor" title="Floor Window"
+    [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
+    launch "$binary" "$title" || launch "$binary" "$title"
+    stop_app
+    echo "$startup_ms" >>"$scratch/$program.startup"
+  done
+done
+echo "Start-up alone, $startups launches each (ms): stopwatch $(paste -sd' ' "$scratch/stopwatch.startup")"
+echo "                                    floor $(paste -sd' ' "$scratch/floor.startup")"
+
 echo
 printf "%-28s %12s %12s %8s\n" "median" stopwatch floor ratio
 names=("start-up to mapped (ms)" "RSS after 10 s (kB)" "PSS after 10 s (kB)"
        "CPU per minute (ms, stat)" "CPU per minute (ms, sched)")
 keys=(startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min)
-result="RESULT whole_process runs=$runs"
+result="RESULT whole_process runs=$runs startups=$startups"
 for column in 1 2 3 4 5; do
-  ours="$(cut -d' ' -f"$column" "$scratch/stopwatch.txt" | median)"
-  base="$(cut -d' ' -f"$column" "$scratch/floor.txt" | median)"
+  if [ "$column" = 1 ]; then
+    ours="$(median <"$scratch/stopwatch.startup")"
+    base="$(median <"$scratch/floor.startup")"
+  else
+    ours="$(cut -d' ' -f"$column" "$scratch/stopwatch.txt" | median)"
+    base="$(cut -d' ' -f"$column" "$scratch/floor.txt" | median)"
+  fi
   ratio="$(awk -v a="$ours" -v b="$base" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')"
   printf "%-28s %12s %12s %8s\n" "${names[$((column - 1))]}" "$ours" "$base" "$ratio"
   result+=" ${keys[$((column - 1))]}=$ours floor_${keys[$((column - 1))]}=$base"

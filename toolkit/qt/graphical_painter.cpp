@@ -1,6 +1,7 @@
 #include "toolkit/qt/graphical_painter.h"
 
 #include <QPixmap>
+#include <QPixmapCache>
 #include <algorithm>
 
 #include "toolkit/graphics.h"
@@ -68,7 +69,14 @@ void paintLabel(QPainter& painter, const Label& label) {
 
 QPixmap resourcePicture(const std::string& name) {
   if (name.empty()) return {};
-  return QPixmap(QStringLiteral(":/pictures/") + QString::fromStdString(name));
+  // Kept by path: QPixmap's own loading looks the file's date up on every call, and pictures
+  // are asked for on every repaint. The resources never change while the program runs.
+  const QString path = QStringLiteral(":/pictures/") + QString::fromStdString(name);
+  QPixmap picture;
+  if (!QPixmapCache::find(path, &picture) && picture.load(path)) {
+    QPixmapCache::insert(path, picture);
+  }
+  return picture;
 }
 
 namespace {
