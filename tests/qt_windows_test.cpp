@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QMainWindow>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTest>
@@ -20,6 +18,7 @@
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/window_access.h"
+#include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
 
 namespace {
@@ -32,17 +31,6 @@ QApplication& application() {
   static auto* app = new QApplication(argc, argv);
   return *app;
 }
-
-// The window reads and creates its save file in the current folder: give it an empty one.
-class InEmptyFolder {
- public:
-  InEmptyFolder() : previous_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
-  ~InEmptyFolder() { QDir::setCurrent(previous_); }
-
- private:
-  QTemporaryDir folder_;
-  QString previous_;
-};
 
 bool isArrowRed(QRgb pixel) { return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90; }
 
@@ -59,7 +47,7 @@ class ClockWindowRenderTest : public ::testing::Test {
   ClockWindowRenderTest() { frmClock.show(); }
 
   QApplication& app = application();
-  InEmptyFolder folder;
+  tk::testing::TempFolder folder;  // the window makes its save file in the current folder
   tk::testing::ScriptedRegistry registry;
   tk::qt::QtPlatform qt{registry, tk::AppInfo{"Bransk - Quorvel - Clock", 1, 2, 0}};
   clock_window::FrmClock frmClock{qt.platform()};

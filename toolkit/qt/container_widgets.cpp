@@ -24,15 +24,10 @@ QRect ContainerWidget::shownArea(const Control& child) const {
 }
 
 void ContainerWidget::showChange(const Control& child) {
-  const auto shown = shownAreas_.find(&child);
-  if (shown == shownAreas_.end()) {
-    update();
-    shownAreas_[&child] = shownArea(child);
-    return;
-  }
-  update(shown->second);
-  shown->second = shownArea(child);
-  update(shown->second);
+  QRect& shown = shownAreas_[&child];  // every child's is recorded when the widget is made
+  update(shown);
+  shown = shownArea(child);
+  update(shown);
 }
 
 void ContainerWidget::paintEvent(QPaintEvent* event) {

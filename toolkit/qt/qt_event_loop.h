@@ -1,8 +1,8 @@
 #pragma once
 // The toolkit's event loop on Qt's: one precise single-shot QTimer always armed for the earliest
-// deadline (shortly before it when it is far off, then again for the rest). When it fires, every timer due by then fires in deadline order, each seeing the
-// instant it was due as "now"; a wake-up that comes late therefore catches up on every missed
-// tick instead of skipping them.
+// deadline (shortly before it when it is far off, then again for the rest). When it fires, every
+// timer due by then fires in deadline order, each seeing the instant it was due as "now"; a
+// wake-up that comes late therefore catches up on every missed tick instead of skipping them.
 
 #include <QTimer>
 #include <chrono>
