@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages the stopwatch needs to build, run and test, and nothing
-# when they are all there already.
+# Installs the Debian packages the stopwatch needs, and nothing when they are all there already.
+#   scripts/install-deps.sh run    what building and running the program needs
+#   scripts/install-deps.sh test   that, plus everything the tests and the fuzz runs need
 set -euo pipefail
 
-packages=(
-  build-essential cmake git pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libgl1-mesa-dev
+run_packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev libxkbcommon-dev
+)
+test_packages=(
+  git qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   desktop-file-utils appstream
-  clang libfuzzer-14-dev
+  clang libfuzzer-14-dev libclang-rt-14-dev
 )
+
+case "${1:-}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,8 +31,14 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo > /dev/null; then
+    echo "Missing packages: ${missing[*]}. Run this as root, or install sudo." >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 cmake --preset release
 cmake --build --preset release -j"$(nproc)"
 ctest --preset release -j"$(nproc)"

@@ -1,12 +1,12 @@
 #!/bin/sh
-# Validates the generated desktop entry and AppStream metainfo. Exit 77 (skipped) when the
-# validators are not installed.
+# Validates the generated desktop entry and AppStream metainfo. Fails when the validators are
+# not installed: scripts/install-deps.sh test installs them.
 set -u
 desktop_entry=$1
 metainfo=$2
 if ! command -v desktop-file-validate >/dev/null || ! command -v appstreamcli >/dev/null; then
-  echo "desktop-file-validate or appstreamcli not installed: skipped"
-  exit 77
+  echo "FAILED: desktop-file-validate or appstreamcli is not installed (scripts/install-deps.sh test)"
+  exit 1
 fi
 status=0
 desktop-file-validate "$desktop_entry" || status=1

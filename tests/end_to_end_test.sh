@@ -10,7 +10,7 @@ program=$(realpath "$1")
 output=$(realpath "${2:-.}")
 shot_name=end_to_end_failure.png
 source "$(dirname "$0")/x11_session.sh"
-command -v import > /dev/null || { echo "SKIPPED: imagemagick is not installed"; exit 77; }
+command -v import > /dev/null || { echo "FAILED: imagemagick is not installed (scripts/install-deps.sh test)"; exit 1; }
 
 save_file="$work/fileClockSave.bin"
 file_size() { stat -c %s "$save_file" 2> /dev/null || echo missing; }

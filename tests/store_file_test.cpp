@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -34,8 +35,8 @@ Slots newSlots() {
 // What the file must hold after saving `slots` over `old`.
 Bytes savedOver(const Bytes& old, const Slots& slots) {
   const store::SlotsImage image = store::encodeSlots(slots);
-  Bytes expected(image.begin(), image.end());
-  if (old.size() > image.size()) expected.insert(expected.end(), old.begin() + 160, old.end());
+  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
+  std::copy(image.begin(), image.end(), expected.begin());
   return expected;
 }
 

@@ -1,11 +1,11 @@
 # Shared by the real-window tests: a private virtual display, waiting, failing with a kept
 # screenshot, and following the program's process. Source it after setting `output` (the folder
-# for screenshots) and `shot_name`; it exits 77 (skipped) when Xvfb or xdotool is missing.
+# for screenshots) and `shot_name`; it fails when Xvfb or xdotool is missing.
 
 for tool in Xvfb xdotool; do
   if ! command -v "$tool" > /dev/null; then
-    echo "SKIPPED: $tool is not installed (apt-get install xvfb xdotool)"
-    exit 77
+    echo "FAILED: $tool is not installed (scripts/install-deps.sh test)"
+    exit 1
   fi
 done
 
