@@ -211,7 +211,8 @@ TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) 
 // A record in the file may hold any 16-bit alarm time. Whenever a record is shown, the boxes,
 // the labels and the settings agree on a time within -59..59; one outside shows and counts as 0.
 // Each record is loaded twice: the second time the boxes already hold what the first one showed,
-// so no Change event comes to put the field right. Then it is saved into slot 2.
+// so no Change event comes to put the field right. Then it is saved into slot 2, and the slots
+// are cleared.
 TEST_F(ClockTest, StoredAlarmTimesOutsideTheRangeShowAndCountAsZero) {
   const std::int16_t storedValues[] = {-32768, -1000, -100, -60, -59, 0, 59, 60, 75, 999, 32767};
   for (const std::int16_t stored : storedValues) {
@@ -256,6 +257,9 @@ TEST_F(ClockTest, StoredAlarmTimesOutsideTheRangeShowAndCountAsZero) {
     EXPECT_TRUE(std::equal(file.begin(), file.begin() + 32, storedFile.begin()))
         << "slot 1 keeps the bytes it was read from";
     EXPECT_EQ(clock->slots()[0].alarmMinutes, stored);
+
+    clock->chkClearSaved.click();
+    expectShown("clear saved");
   }
 }
 
