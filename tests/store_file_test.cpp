@@ -413,7 +413,9 @@ TEST_F(SaveFileOnDisk, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
   const Bytes old = patternBytes(200, 2);
   writeBytes(store::saveFileName, old);
   // The user's own file, so that it is the folder, not the owner, that rules out a new file.
-  if (::geteuid() == 0) ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+  }
   ASSERT_EQ(::chmod(".", 0755), 0);
   const ino_t before = inodeOf(store::saveFileName);
   const std::optional<std::string> result =
