@@ -24,8 +24,8 @@ void fail(const std::string& text, const char* what, double got, double expected
 bool isPlainDecimal(std::string_view text) {
   if (text.empty() || text[0] < '0' || text[0] > '9') return false;
   for (char c : text) {
-    const bool allowed = (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' ||
-                         c == '-';
+    const bool allowed =
+        (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
     if (!allowed) return false;
   }
   return true;

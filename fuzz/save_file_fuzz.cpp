@@ -85,8 +85,7 @@ class ScratchFolderLayer final : public store::FileLayer {
                    std::size_t& got) override {
     return real_.readAt(file, offset, buffer, got);
   }
-  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
-                  std::size_t& written) override {
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes, std::size_t& written) override {
     return real_.write(file, bytes, written);
   }
   ErrorCode setPermissions(Handle file, unsigned permissions) override {
@@ -116,7 +115,8 @@ ScratchFolderLayer& scratch() {
 
 void writeFile(const Bytes& bytes) {
   std::ofstream out(scratch().at(store::saveFileName), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) fail("cannot write the input file");
 }
 
@@ -199,7 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The next start cleans up whatever the faults left.
   settings::Slots again{};
-  if (store::FileResult r = store::SaveFile(scratch()).load(again); !r) fail("load: " + r.message());
+  if (store::FileResult r = store::SaveFile(scratch()).load(again); !r)
+    fail("load: " + r.message());
   std::vector<std::string> names;
   scratch().listFolder(".", names);
   if (names != std::vector<std::string>{store::saveFileName}) {
