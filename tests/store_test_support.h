@@ -3,7 +3,6 @@
 // and a file layer that fails, trickles or loses power where a test tells it to.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +19,7 @@
 #include "settings/clock_settings.h"
 #include "store/file_layer.h"
 #include "store/save_file.h"
+#include "toolkit/testing/temp_folder.h"
 
 namespace store_test {
 
@@ -48,9 +48,7 @@ class InFreshFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = fs::current_path();
-    std::string name = (fs::temp_directory_path() / "stopwatch-store-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    folder_ = name;
+    folder_ = tk::testing::TempFolder::makeUniqueFolder("stopwatch-store-");
     fs::current_path(folder_);
   }
   void TearDown() override {
@@ -65,7 +63,7 @@ class InFreshFolder : public ::testing::Test {
   // The names in the current folder: shows a temporary file left behind.
   static std::set<std::string> folderEntries() {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename().string());
     return names;
   }
 
