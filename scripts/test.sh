@@ -6,3 +6,7 @@ scripts/install-deps.sh test
 cmake --preset release
 cmake --build --preset release -j"$(nproc)"
 ctest --preset release -j"$(nproc)"
+# The Windows libraries and their tests: cross-built with MinGW-w64, run under Wine.
+cmake --preset windows
+cmake --build --preset windows -j"$(nproc)"
+ctest --preset windows -j"$(nproc)"
