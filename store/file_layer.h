@@ -2,20 +2,34 @@
 // The few file operations the save file needs, behind an interface so that tests can make any
 // step fail or stop dead part-way. Every operation returns an ErrorCode: 0 on success, else an
 // errno value (ENOENT, EACCES, ENOSPC, ...) that names the reason.
+//
+// No operation follows a symbolic link in the last part of a path: the save file follows links
+// itself, one at a time, after checking who made each one (a folder shared with other users may
+// hold a link planted by one of them).
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace store {
 
 using ErrorCode = int;
 
+// Who owns a file or link, as far as the save file cares.
+enum class Owner {
+  self,   // the user this process runs as (its effective user)
+  root,   // the system's administrator, when that is not the user
+  other,  // anyone else
+};
+
 struct FileStatus {
   bool isDirectory = false;
   bool isRegularFile = false;
+  bool isLink = false;
   unsigned permissions = 0;  // the permission bits (07777)
+  Owner owner = Owner::self;
 };
 
 class FileLayer {
@@ -24,19 +38,26 @@ class FileLayer {
 
   virtual ~FileLayer() = default;
 
-  // Status of the file a path names, following symbolic links. ENOENT when there is none.
-  virtual ErrorCode status(const std::string& path, FileStatus& out) = 0;
+  // Status of what `path` names; a symbolic link is described itself, not followed. ENOENT when
+  // there is nothing of that name.
+  virtual ErrorCode linkStatus(const std::string& path, FileStatus& out) = 0;
   // Where the symbolic link `path` points, as stored in the link. EINVAL when `path` is not a
   // link, ENOENT when nothing has that name.
   virtual ErrorCode readLink(const std::string& path, std::string& target) = 0;
+  // The names in a folder, without "." and "..".
+  virtual ErrorCode listFolder(const std::string& path, std::vector<std::string>& names) = 0;
 
-  // Opens an existing file for reading only, or for reading and writing.
+  // Opens an existing file for reading only, or for reading and writing, at position 0. ELOOP
+  // when `path` is a symbolic link.
   virtual ErrorCode openExisting(const std::string& path, bool forWriting, Handle& out) = 0;
-  // Creates the file empty if it is missing; an existing file is left as it is.
+  // Creates the file empty if it is missing; an existing file is left as it is. ELOOP when
+  // `path` is a symbolic link.
   virtual ErrorCode createIfMissing(const std::string& path) = 0;
-  // Creates a new file for writing; EEXIST if the name is taken. Its permission bits are
-  // `permissions` as the process's file-creation mask leaves them.
+  // Creates a new file for writing; EEXIST if the name is taken (by a link too). Its permission
+  // bits are `permissions` as the process's file-creation mask leaves them.
   virtual ErrorCode createNew(const std::string& path, unsigned permissions, Handle& out) = 0;
+  // Status of an open file: the file actually opened, whatever happened to its name since.
+  virtual ErrorCode statusOf(Handle file, FileStatus& out) = 0;
 
   // Reads up to `buffer.size()` bytes at `offset`; `got` is 0 at the end of the file.
   virtual ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
@@ -51,9 +72,15 @@ class FileLayer {
 
   // Replaces `to` with `from` in one step: anyone opening `to` sees the old file or the new one.
   virtual ErrorCode rename(const std::string& from, const std::string& to) = 0;
+  // Removes the name `path` (a link itself, never what it points to).
   virtual ErrorCode remove(const std::string& path) = 0;
   // Flushes a folder's entries to the disk, so that a rename inside it survives a power cut.
   virtual ErrorCode syncFolder(const std::string& path) = 0;
+
+  // This process's id, and whether a process of that id is running: a temporary file named
+  // after a process that has ended was left by a crash and may be removed.
+  virtual long processId() = 0;
+  virtual bool processIsRunning(long id) = 0;
 };
 
 // The operating system's files.

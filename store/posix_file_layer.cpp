@@ -1,12 +1,15 @@
 // The file layer on POSIX systems: plain system calls, retried when a signal interrupts them.
 #ifndef _WIN32
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "store/file_layer.h"
@@ -27,18 +30,52 @@ auto retryOnSignal(Call call) {
 int fd(FileLayer::Handle file) { return static_cast<int>(file); }
 
 // O_NONBLOCK keeps an open from hanging on a pipe someone put in the file's place; for regular
-// files it changes nothing.
-constexpr int commonOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+// files it changes nothing. O_NOFOLLOW: links are the caller's to follow, after checking them.
+constexpr int commonOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
+FileStatus describe(const struct stat& info) {
+  FileStatus out;
+  out.isDirectory = S_ISDIR(info.st_mode);
+  out.isRegularFile = S_ISREG(info.st_mode);
+  out.isLink = S_ISLNK(info.st_mode);
+  out.permissions = info.st_mode & 07777;
+  if (info.st_uid == ::geteuid()) {
+    out.owner = Owner::self;
+  } else {
+    out.owner = info.st_uid == 0 ? Owner::root : Owner::other;
+  }
+  return out;
+}
 
 class PosixFileLayer final : public FileLayer {
  public:
-  ErrorCode status(const std::string& path, FileStatus& out) override {
+  ErrorCode linkStatus(const std::string& path, FileStatus& out) override {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return errno;
-    out.isDirectory = S_ISDIR(info.st_mode);
-    out.isRegularFile = S_ISREG(info.st_mode);
-    out.permissions = info.st_mode & 07777;
+    if (::lstat(path.c_str(), &info) != 0) return errno;
+    out = describe(info);
     return 0;
+  }
+
+  ErrorCode statusOf(Handle file, FileStatus& out) override {
+    struct stat info {};
+    if (::fstat(fd(file), &info) != 0) return errno;
+    out = describe(info);
+    return 0;
+  }
+
+  ErrorCode listFolder(const std::string& path, std::vector<std::string>& names) override {
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder) return errno;
+    names.clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+        names.emplace_back(entry->d_name);
+      }
+    }
+    const ErrorCode error = errno;
+    ::closedir(folder);
+    return error;
   }
 
   ErrorCode readLink(const std::string& path, std::string& target) override {
@@ -89,8 +126,7 @@ class PosixFileLayer final : public FileLayer {
     return 0;
   }
 
-  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
-                  std::size_t& written) override {
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes, std::size_t& written) override {
     const ssize_t count =
         retryOnSignal([&] { return ::write(fd(file), bytes.data(), bytes.size()); });
     if (count < 0) return errno;
@@ -126,6 +162,14 @@ class PosixFileLayer final : public FileLayer {
     const int result = retryOnSignal([&] { return ::fsync(folder); }) == 0 ? 0 : errno;
     ::close(folder);
     return result;
+  }
+
+  long processId() override { return static_cast<long>(::getpid()); }
+
+  bool processIsRunning(long id) override {
+    if (id <= 0 || id != static_cast<pid_t>(id)) return false;
+    // EPERM: it runs, as another user.
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
   }
 };
 

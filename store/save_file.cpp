@@ -2,9 +2,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <charconv>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -16,20 +17,64 @@ namespace {
 // Links are followed at most this many times, like the operating system's own limit.
 constexpr int maxLinkHops = 40;
 constexpr std::size_t copyChunk = 64 * 1024;
+// Only these bits carry over to a new file: never setuid, setgid, sticky or execute.
+constexpr unsigned readWriteBits = 0666;
+
+std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 std::string reasonText(ErrorCode reason) {
   if (reason == notARegularFile) return "It is not a regular file";
+  if (reason == foreignLink) return "It is not followed";
   return std::generic_category().message(reason);
 }
 
-FileResult failure(const char* what, ErrorCode reason) {
-  return FileResult::failure(
-      reason, std::string(what) + " \"" + saveFileName + "\": " + reasonText(reason) + ".");
+// A failure and, where the user needs it to see which thing refused, that thing.
+struct Problem {
+  Problem(ErrorCode reason = 0, std::string where = {}) : reason(reason), where(std::move(where)) {}
+  explicit operator bool() const { return reason != 0; }
+
+  ErrorCode reason;
+  std::string where;
+};
+
+FileResult failure(const char* what, const Problem& problem) {
+  std::string message = std::string(what) + " " + inQuotes(saveFileName) + ": ";
+  if (!problem.where.empty()) message += problem.where + ": ";
+  return FileResult::failure(problem.reason, message + reasonText(problem.reason) + ".");
 }
 
 constexpr const char* readFailed = "Could not read the save file";
 constexpr const char* createFailed = "Could not create the save file";
 constexpr const char* saveFailed = "Could not save the slots to";
+
+// The system said no (rights, a read-only disk), rather than something going wrong.
+bool isRefusal(ErrorCode error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+std::string folderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? "." : folder.string();
+}
+
+// The folder as the user knows it: a whole path, not ".".
+std::string folderForMessage(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::path folder = std::filesystem::absolute(folderOf(path), ignored);
+  folder = folder.lexically_normal();
+  if (!folder.has_filename() && folder.has_parent_path() && folder != folder.root_path()) {
+    folder = folder.parent_path();  // "/tmp/x/" -> "/tmp/x"
+  }
+  return folder.string();
+}
+
+Problem folderRefused(ErrorCode error, const std::string& path) {
+  if (!isRefusal(error)) return {error};
+  return {error, "no new file may be made in the folder " + inQuotes(folderForMessage(path))};
+}
+
+Problem fileRefused(ErrorCode error) {
+  if (!isRefusal(error)) return {error};
+  return {error, "the file itself may not be written"};
+}
 
 ErrorCode checkIsRegularFile(const FileStatus& status) {
   if (status.isDirectory) return EISDIR;
@@ -48,6 +93,7 @@ class OpenFile {
 
   FileLayer::Handle handle() const { return handle_; }
   ErrorCode close() {
+    if (!open_) return 0;
     open_ = false;
     return files_.close(handle_);
   }
@@ -96,107 +142,176 @@ ErrorCode copyTail(FileLayer& files, FileLayer::Handle from, FileLayer::Handle t
   }
 }
 
-// The file that `path` finally names after following symbolic links; it need not exist.
-ErrorCode resolveLinks(FileLayer& files, std::string path, std::string& resolved) {
+// The file the save file's name finally leads to, and what is there now, if anything.
+struct Target {
+  std::string path = saveFileName;
+  bool exists = false;
+  FileStatus status;
+};
+
+// Follows symbolic links from the save file's name, one at a time. Only a link that the user
+// (or root) owns is followed: in a folder shared with others, a link of someone else's could
+// send our write to any file the user may change.
+Problem findTarget(FileLayer& files, Target& target) {
   for (int hop = 0; hop < maxLinkHops; ++hop) {
-    std::string target;
-    const ErrorCode error = files.readLink(path, target);
-    if (error == EINVAL || error == ENOENT) {  // not a link, or nothing there yet
-      resolved = path;
-      return 0;
+    const ErrorCode error = files.linkStatus(target.path, target.status);
+    if (error == ENOENT) return {};  // nothing there yet
+    if (error) return {error};
+    if (!target.status.isLink) {
+      target.exists = true;
+      return {};
     }
-    if (error) return error;
-    std::filesystem::path next(target);
-    if (next.is_relative()) next = std::filesystem::path(path).parent_path() / next;
-    path = next.string();
+    if (target.status.owner == Owner::other) {
+      return {foreignLink,
+              "the symbolic link " + inQuotes(target.path) + " belongs to another user"};
+    }
+    std::string pointee;
+    if (ErrorCode readError = files.readLink(target.path, pointee)) return {readError};
+    std::filesystem::path next(pointee);
+    if (next.is_relative()) next = std::filesystem::path(target.path).parent_path() / next;
+    target.path = next.string();
   }
-  return ELOOP;
+  return {ELOOP};
 }
 
-std::string folderOf(const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  return folder.empty() ? "." : folder.string();
-}
-
-// A name beside `target` that no other save, in this process or another, is using.
-std::string temporaryNameFor(const std::string& target, int attempt) {
+// Temporary files are named "<file>.<process id>-<count>-<attempt>.tmp", beside the file.
+std::string temporaryNameFor(FileLayer& files, const std::string& target, int attempt) {
   static std::atomic<unsigned> counter{0};
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  return target + "." + std::to_string(ticks) + "-" + std::to_string(counter++) + "-" +
+  return target + "." + std::to_string(files.processId()) + "-" + std::to_string(counter++) + "-" +
          std::to_string(attempt) + ".tmp";
+}
+
+// The process id in `name` when it is one of our temporary names for the file `base`.
+std::optional<long> temporaryNameProcess(std::string_view name, std::string_view base) {
+  const std::string_view suffix = ".tmp";
+  if (name.size() <= base.size() + 1 + suffix.size() || !name.starts_with(base) ||
+      name[base.size()] != '.' || !name.ends_with(suffix)) {
+    return std::nullopt;
+  }
+  const std::string_view middle =
+      name.substr(base.size() + 1, name.size() - base.size() - 1 - suffix.size());
+  int numbers = 0;
+  bool inNumber = false;
+  for (char c : middle) {
+    if (c >= '0' && c <= '9') {
+      numbers += inNumber ? 0 : 1;
+      inNumber = true;
+    } else if (c == '-' && inNumber) {
+      inNumber = false;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (numbers != 3 || !inNumber) return std::nullopt;
+  long id = 0;
+  const auto [end, error] = std::from_chars(middle.data(), middle.data() + middle.size(), id);
+  (void)end;
+  return error == std::errc() ? id : 0;  // too large for a process id: no process has it
+}
+
+// Removes our temporary files beside `target` that a crashed save left: regular files of the
+// user's, named after a process that no longer runs. Best effort: what cannot be removed
+// stays, and costs nothing but room.
+void removeLeftTemporaries(FileLayer& files, const std::string& target) {
+  const std::filesystem::path targetPath(target);
+  const std::string base = targetPath.filename().string();
+  std::vector<std::string> names;
+  if (files.listFolder(folderOf(target), names)) return;
+  for (const std::string& name : names) {
+    const std::optional<long> process = temporaryNameProcess(name, base);
+    if (!process) continue;
+    if (*process != files.processId() && files.processIsRunning(*process)) continue;
+    const std::string path = (targetPath.parent_path() / name).string();
+    FileStatus status;
+    if (files.linkStatus(path, status) || !status.isRegularFile || status.owner != Owner::self) {
+      continue;
+    }
+    files.remove(path);
+  }
 }
 
 ErrorCode createTemporary(FileLayer& files, const std::string& target, unsigned permissions,
                           std::string& name, FileLayer::Handle& handle) {
   ErrorCode error = EEXIST;
   for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-    name = temporaryNameFor(target, attempt);
+    name = temporaryNameFor(files, target, attempt);
     error = files.createNew(name, permissions, handle);
   }
   return error;
 }
 
-// Fills the new file: the slots' image, the old file's tail, the old file's permission bits
-// (the creation mask may have taken some away), all flushed to the disk and closed.
+// Fills the new file: the slots' image, the old file's tail, its permission bits (the creation
+// mask may have taken some away), all flushed to the disk and closed.
 ErrorCode fillTemporary(FileLayer& files, OpenFile& temporary, const SlotsImage& image,
-                        OpenFile* old, const FileStatus& oldStatus) {
+                        OpenFile* old, unsigned permissions) {
   ErrorCode error = writeFully(files, temporary.handle(), image);
   if (!error && old) error = copyTail(files, old->handle(), temporary.handle());
-  if (!error && old) error = files.setPermissions(temporary.handle(), oldStatus.permissions);
+  if (!error && old) error = files.setPermissions(temporary.handle(), permissions);
   if (!error) error = files.sync(temporary.handle());
   const ErrorCode closeError = temporary.close();
   return error ? error : closeError;
 }
 
-// The file a save replaces: where the links lead, and what is there now, if anything.
-struct SaveTarget {
-  std::string path;
-  bool exists = false;
-  FileStatus status;
-};
-
-ErrorCode findTarget(FileLayer& files, SaveTarget& target) {
-  if (ErrorCode error = resolveLinks(files, saveFileName, target.path)) return error;
-  const ErrorCode error = files.status(target.path, target.status);
-  if (error == ENOENT) return 0;
-  if (error) return error;
-  target.exists = true;
-  return checkIsRegularFile(target.status);
+// Writes the image over the first bytes of the open file itself, flushed and closed. The file
+// keeps its owner, mode and tail; only a crash in the middle could leave it half written.
+ErrorCode writeInPlace(FileLayer& files, OpenFile& file, const SlotsImage& image) {
+  // The file was opened at position 0 and only read at offsets since: the image lands at 0.
+  ErrorCode error = writeFully(files, file.handle(), image);
+  if (!error) error = files.sync(file.handle());
+  const ErrorCode closeError = file.close();
+  return error ? error : closeError;
 }
 
 // Writes the new content to a temporary file beside the target and renames it over the target;
-// on failure the temporary file is removed and the target is as it was.
-ErrorCode replaceFile(FileLayer& files, const SaveTarget& target, OpenFile* old,
-                      const SlotsImage& image) {
+// on failure the temporary file is removed and the target is as it was. Where the folder takes
+// no new file but the old one may be written, the old one is written in place instead.
+Problem replaceFile(FileLayer& files, const Target& target, OpenFile* old,
+                    const SlotsImage& image) {
+  const unsigned permissions = old ? target.status.permissions & readWriteBits : 0666;
   std::string temporaryName;
   FileLayer::Handle handle = 0;
-  const unsigned permissions = target.exists ? target.status.permissions : 0666;
   if (ErrorCode error = createTemporary(files, target.path, permissions, temporaryName, handle)) {
-    return error;
+    if (old && isRefusal(error)) return {writeInPlace(files, *old, image)};
+    return folderRefused(error, target.path);
   }
   OpenFile temporary(files, handle);
-  ErrorCode error = fillTemporary(files, temporary, image, old, target.status);
-  if (old) old->close();  // read only: nothing to lose; and some systems refuse to replace open files
-  if (!error) error = files.rename(temporaryName, target.path);
-  if (error) files.remove(temporaryName);
-  return error;
+  ErrorCode error = fillTemporary(files, temporary, image, old, permissions);
+  // The old file was only read: nothing to lose; and some systems refuse to replace open files.
+  if (old) old->close();
+  if (error) {
+    files.remove(temporaryName);
+    return {error};
+  }
+  if ((error = files.rename(temporaryName, target.path))) {
+    files.remove(temporaryName);
+    return folderRefused(error, target.path);
+  }
+  // The new file is in place; without this its name could still be lost in a power cut.
+  error = files.syncFolder(folderOf(target.path));
+  return {error == EINVAL ? 0 : error};  // EINVAL: this folder cannot be synced
 }
 
 }  // namespace
 
 FileResult SaveFile::load(settings::Slots& slots) {
-  FileStatus status;
-  ErrorCode error = files_.status(saveFileName, status);
-  if (error == ENOENT) {
-    error = files_.createIfMissing(saveFileName);
-    return error ? failure(createFailed, error) : FileResult::success();
+  Target target;
+  if (Problem problem = findTarget(files_, target)) return failure(readFailed, problem);
+  removeLeftTemporaries(files_, target.path);
+  ErrorCode error = 0;
+  if (!target.exists) {
+    error = files_.createIfMissing(target.path);
+    return error ? failure(createFailed, folderRefused(error, target.path)) : FileResult::success();
   }
-  if (!error) error = checkIsRegularFile(status);
-  if (error) return failure(readFailed, error);
+  if ((error = checkIsRegularFile(target.status))) return failure(readFailed, error);
 
   FileLayer::Handle handle = 0;
-  if ((error = files_.openExisting(saveFileName, false, handle))) return failure(readFailed, error);
+  if ((error = files_.openExisting(target.path, false, handle))) {
+    return failure(readFailed, error);
+  }
   OpenFile file(files_, handle);
+  FileStatus opened;
+  if (!(error = files_.statusOf(handle, opened))) error = checkIsRegularFile(opened);
+  if (error) return failure(readFailed, error);
   SlotsImage bytes{};
   std::size_t got = 0;
   if ((error = readFully(files_, handle, 0, bytes, got))) return failure(readFailed, error);
@@ -206,27 +321,35 @@ FileResult SaveFile::load(settings::Slots& slots) {
 }
 
 FileResult SaveFile::save(const settings::Slots& slots) {
-  SaveTarget target;
-  if (ErrorCode error = findTarget(files_, target)) return failure(saveFailed, error);
-
-  // Opening the old file for writing, though it is only read, keeps a file that the user may
-  // not change from being replaced behind their back.
-  FileLayer::Handle oldHandle = 0;
-  if (target.exists) {
-    if (ErrorCode error = files_.openExisting(target.path, true, oldHandle)) {
-      return failure(saveFailed, error);
-    }
+  Target target;
+  if (Problem problem = findTarget(files_, target)) return failure(saveFailed, problem);
+  removeLeftTemporaries(files_, target.path);
+  const SlotsImage image = encodeSlots(slots);
+  if (!target.exists) {
+    const Problem problem = replaceFile(files_, target, nullptr, image);
+    return problem ? failure(saveFailed, problem) : FileResult::success();
   }
-  std::optional<OpenFile> old;
-  if (target.exists) old.emplace(files_, oldHandle);
+  if (ErrorCode error = checkIsRegularFile(target.status)) return failure(saveFailed, error);
 
-  if (ErrorCode error = replaceFile(files_, target, old ? &*old : nullptr, encodeSlots(slots))) {
-    return failure(saveFailed, error);
+  // Opening the old file for writing, though it may only be read, keeps a file that the user
+  // may not change from being replaced behind their back.
+  FileLayer::Handle handle = 0;
+  if (ErrorCode error = files_.openExisting(target.path, true, handle)) {
+    return failure(saveFailed, fileRefused(error));
   }
-  // The new file is in place; without this its name could still be lost in a power cut.
-  const ErrorCode error = files_.syncFolder(folderOf(target.path));
-  if (error && error != EINVAL) return failure(saveFailed, error);  // EINVAL: cannot be synced
-  return FileResult::success();
+  OpenFile old(files_, handle);
+  // What was opened, which need not be what was looked at a moment before.
+  FileStatus opened;
+  ErrorCode error = files_.statusOf(handle, opened);
+  if (!error) error = checkIsRegularFile(opened);
+  if (error) return failure(saveFailed, error);
+  target.status = opened;
+
+  // A new file would be the user's, with bits and bytes of another user's choosing (even
+  // setuid ones, when the user is root): another user's file is written in place instead.
+  const Problem problem = opened.owner == Owner::self ? replaceFile(files_, target, &old, image)
+                                                      : Problem(writeInPlace(files_, old, image));
+  return problem ? failure(saveFailed, problem) : FileResult::success();
 }
 
 }  // namespace store

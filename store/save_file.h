@@ -18,6 +18,8 @@ inline constexpr const char* saveFileName = "fileClockSave.bin";
 // The reason of a failure when the name is taken by something that is neither a file nor a
 // folder (a pipe, a device), for which no errno value fits.
 inline constexpr ErrorCode notARegularFile = -1;
+// The reason when the name is a symbolic link that another user owns: it is not followed.
+inline constexpr ErrorCode foreignLink = -2;
 
 class FileResult {
  public:
@@ -31,7 +33,7 @@ class FileResult {
   // What the user reads, e.g. `Could not save the slots to "fileClockSave.bin": Permission
   // denied.` Empty on success.
   const std::string& message() const { return message_; }
-  // The errno value behind a failure (or notARegularFile); 0 on success.
+  // The errno value behind a failure (or notARegularFile, foreignLink); 0 on success.
   ErrorCode reason() const { return reason_; }
 
  private:
@@ -47,16 +49,22 @@ class SaveFile {
   SaveFile() : SaveFile(systemFileLayer()) {}
   explicit SaveFile(FileLayer& files) : files_(files) {}
 
+  // Both calls follow a symbolic link only when the user or root owns it; a link of another
+  // user's is refused with a message naming it, and nothing is touched. Both remove temporary
+  // files that a crashed save left beside the file.
+
   // Reads the five slots from the file. A missing file is created empty, so that it exists after
   // the first start, and leaves the slots as they are; so does every field past the end of a short
   // file (see decodeSlots). On failure the slots are untouched.
   FileResult load(settings::Slots& slots);
 
   // Writes the five slots as the file's first 160 bytes and keeps whatever the file held beyond
-  // them. The new content goes to a temporary file beside the save file, is flushed to the disk,
-  // and then replaces the old file in one rename, so that a crash at any moment leaves either
-  // the old file or the new one. A symbolic link is followed and its target replaced; the file
-  // keeps its permission bits. An existing file that may not be written is not replaced.
+  // them. For a file of the user's own (or a new one), the new content goes to a temporary file
+  // beside it, is flushed to the disk, and then replaces the old file in one rename, so that a
+  // crash at any moment leaves either the old file or the new one; the new file keeps the old
+  // one's read and write bits, never setuid, setgid, sticky or execute bits. Another user's file
+  // is written in place and flushed, keeping its owner and mode, and so is the user's own where
+  // the folder takes no new file. An existing file that may not be written is not replaced.
   FileResult save(const settings::Slots& slots);
 
  private:

@@ -1,5 +1,7 @@
 // The file layer on Windows: the C runtime's descriptor calls on wide (Unicode) paths, and
-// MoveFileEx for the replacing rename.
+// MoveFileEx for the replacing rename. Windows has no owners in the POSIX sense that the save file
+// could compare (and creating symbolic links needs a privilege or developer mode), so every file
+// and link reads as the user's own; links are still reported, and never opened through.
 #ifdef _WIN32
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 #include <climits>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "store/file_layer.h"
 
@@ -31,28 +34,67 @@ ErrorCode errnoFor(const std::error_code& code) {
 
 ErrorCode lastErrno() { return errnoFor({static_cast<int>(::GetLastError()), std::system_category()}); }
 
+bool isLink(const std::string& path) {
+  std::error_code code;
+  return std::filesystem::is_symlink(std::filesystem::symlink_status(wide(path), code));
+}
+
+// A symbolic link is never opened through: ELOOP, as O_NOFOLLOW gives on POSIX (EEXIST where
+// only a new file was asked for).
 ErrorCode openWith(const std::string& path, int flags, int permissions, int& out) {
+  if (isLink(path)) return (flags & _O_EXCL) ? EEXIST : ELOOP;
   return _wsopen_s(&out, wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
                    permissions);
 }
 
+FileStatus describe(const struct _stat64& info) {
+  FileStatus out;
+  out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
+  out.isRegularFile = (info.st_mode & _S_IFMT) == _S_IFREG;
+  out.permissions = info.st_mode & 0777;
+  return out;
+}
+
 class WindowsFileLayer final : public FileLayer {
  public:
-  ErrorCode status(const std::string& path, FileStatus& out) override {
+  ErrorCode linkStatus(const std::string& path, FileStatus& out) override {
+    std::error_code code;
+    const auto linkStatus = std::filesystem::symlink_status(wide(path), code);
+    if (code || !std::filesystem::exists(linkStatus)) return code ? errnoFor(code) : ENOENT;
+    if (std::filesystem::is_symlink(linkStatus)) {
+      out = FileStatus{};
+      out.isLink = true;
+      return 0;
+    }
     struct _stat64 info {};
     if (_wstat64(wide(path).c_str(), &info) != 0) return errno;
-    out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
-    out.isRegularFile = (info.st_mode & _S_IFMT) == _S_IFREG;
-    out.permissions = info.st_mode & 0777;
+    out = describe(info);
     return 0;
+  }
+
+  ErrorCode statusOf(Handle file, FileStatus& out) override {
+    struct _stat64 info {};
+    if (_fstat64(fd(file), &info) != 0) return errno;
+    out = describe(info);
+    return 0;
+  }
+
+  ErrorCode listFolder(const std::string& path, std::vector<std::string>& names) override {
+    std::error_code code;
+    names.clear();
+    for (std::filesystem::directory_iterator entry(wide(path), code), end; !code && entry != end;
+         entry.increment(code)) {
+      names.push_back(entry->path().filename().string());
+    }
+    return code ? errnoFor(code) : 0;
   }
 
   ErrorCode readLink(const std::string& path, std::string& target) override {
     std::error_code code;
-    const auto linkStatus = std::filesystem::symlink_status(path, code);
+    const auto linkStatus = std::filesystem::symlink_status(wide(path), code);
     if (code || !std::filesystem::exists(linkStatus)) return ENOENT;
     if (!std::filesystem::is_symlink(linkStatus)) return EINVAL;
-    const std::filesystem::path pointee = std::filesystem::read_symlink(path, code);
+    const std::filesystem::path pointee = std::filesystem::read_symlink(wide(path), code);
     if (code) return errnoFor(code);
     target = pointee.string();
     return 0;
@@ -121,6 +163,17 @@ class WindowsFileLayer final : public FileLayer {
 
   // MOVEFILE_WRITE_THROUGH has already flushed the rename.
   ErrorCode syncFolder(const std::string&) override { return 0; }
+
+  long processId() override { return static_cast<long>(::GetCurrentProcessId()); }
+
+  bool processIsRunning(long id) override {
+    if (id <= 0) return false;
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;  // it runs, as someone else
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(process);
+    return running;
+  }
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "toolkit/numbers.h"
 #include "toolkit/types.h"
@@ -34,6 +35,28 @@ TEST(NumberText, ReadsTheNumberAtTheStartOfATextAndWritesItsShortestText) {
     const double v = tk::readNumber(c.text);
     EXPECT_EQ(v, c.value) << "reading '" << c.text << "'";
     EXPECT_EQ(tk::shortestText(v), c.shortest) << "text of '" << c.text << "'";
+  }
+}
+
+// Out of range is huge or tiny by where the first significant digit stands, not by the written
+// exponent alone: many zeros after the point make a tiny number whatever its small exponent.
+TEST(NumberText, ANumberOutOfRangeIsInfiniteOnlyWhenItIsLarge) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::string zeros330(330, '0');
+  const std::string zeros320(320, '0');
+  struct Case {
+    std::string text;
+    double value;
+  };
+  const Case cases[] = {
+      {"0." + zeros330 + "1e1", 0},      {"-0." + zeros330 + "1e1", 0},
+      {"0." + zeros330 + "1e20", 1e-311}, {"0." + zeros320 + "1e1", 1e-320},
+      {"0." + zeros330 + "1e340", 1e9},  {"1" + zeros330, inf},
+      {"0.01e400", inf},                 {"100e-400", 0},
+      {"1" + zeros330 + "e-300", 1e30},  {"0." + zeros330 + "e999", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(tk::readNumber(c.text), c.value) << "reading '" << c.text.substr(0, 8) << "...'";
   }
 }
 

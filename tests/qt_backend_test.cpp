@@ -7,10 +7,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -252,6 +254,36 @@ TEST_F(QtBackendTest, UserActionsReachTheModelAndRespectEnabledAndMaxLength) {
   QTest::keyClick(slider, Qt::Key_Up);
   EXPECT_EQ(form.txtName.text(), "ab");
   EXPECT_EQ(form.sldPick.value(), 3);
+}
+
+// Types characters that have no key of their own on a US keyboard (QTest knows only ASCII keys),
+// each as one key press carrying the character, as an input method delivers it.
+void typeCharacters(QWidget* target, const QString& characters) {
+  for (QChar c : characters) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+  }
+}
+
+TEST_F(QtBackendTest, TypingAndPastingCountCharactersNotBytes) {
+  form.show();
+  QLineEdit* name = widget<QLineEdit>(form.txtName);
+  name->setFocus();
+  name->selectAll();
+  typeCharacters(name, QString::fromUtf8("éé"));
+  EXPECT_EQ(form.txtName.text(), "éé");
+  EXPECT_EQ(name->text(), QString::fromUtf8("éé"));
+  typeCharacters(name, QString::fromUtf8("€x"));  // the third character, then no room
+  EXPECT_EQ(form.txtName.text(), "éé€");
+  EXPECT_EQ(name->text(), QString::fromUtf8("éé€"));
+
+  QApplication::clipboard()->setText(QString::fromUtf8("ü€éa"));
+  name->selectAll();
+  name->paste();
+  EXPECT_EQ(form.txtName.text(), "ü€é");
+  EXPECT_EQ(name->text(), QString::fromUtf8("ü€é"));
 }
 
 TEST_F(QtBackendTest, OptionButtonsShowTheModelsExclusionPerContainer) {

@@ -1,11 +1,11 @@
 // Saving and loading when things go wrong: every failing step gives a message and keeps the old
-// file, a save cut short at any point leaves the old file or the new one, links are followed and
-// permission bits kept, and real refusals by the system read as the user would expect.
+// file, a save cut short at any point leaves the old file or the new one, a folder that takes no
+// new file gets an in-place write, links are followed and read/write bits kept, and real refusals
+// by the system read as the user would expect. Files, links and temporary files planted by
+// another user in a shared folder are in store_sharing_test.cpp.
 
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +42,12 @@ Bytes savedOver(const Bytes& old, const Slots& slots) {
 
 std::string reasonText(int error) { return std::strerror(error); }
 
+ino_t inodeOf(const char* path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path, &info), 0) << path;
+  return info.st_ino;
+}
+
 void expectFailure(const store::FileResult& result, int error) {
   EXPECT_FALSE(result);
   EXPECT_EQ(result.reason(), error);
@@ -64,20 +70,65 @@ TEST_F(SaveFileFaults, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
     int error;
   };
   const Case cases[] = {
-      {Step::status, EACCES},       {Step::readLink, EACCES},    {Step::openExisting, EACCES},
-      {Step::createNew, EACCES},    {Step::createNew, ENOSPC},   {Step::readAt, EIO},
+      {Step::linkStatus, EACCES},   {Step::openExisting, EACCES},
+      {Step::statusOf, EIO},        {Step::createNew, ENOSPC},   {Step::readAt, EIO},
       {Step::write, ENOSPC},        {Step::write, EDQUOT},       {Step::setPermissions, EPERM},
       {Step::sync, EIO},            {Step::close, EIO},          {Step::rename, EBUSY},
-      {Step::rename, EXDEV},
+      {Step::rename, EXDEV},        {Step::rename, EACCES},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "step " << static_cast<int>(c.step) << ", " << reasonText(c.error));
+    writeBytes(store::saveFileName, old_);
     FaultyFileLayer files;
     files.failAt(c.step, c.error);  // the first close is the temporary file's
     expectFailure(store::SaveFile(files).save(newSlots()), c.error);
     EXPECT_EQ(readBytes(store::saveFileName), old_);
     EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
   }
+}
+
+TEST_F(SaveFileFaults, WhereTheFolderRefusesATemporaryFileTheFileIsWrittenInPlaceAndFlushed) {
+  for (int refusal : {EACCES, EPERM, EROFS}) {
+    SCOPED_TRACE(reasonText(refusal));
+    writeBytes(store::saveFileName, old_);
+    const ino_t before = inodeOf(store::saveFileName);
+    FaultyFileLayer files;
+    files.failAt(Step::createNew, refusal);
+    EXPECT_TRUE(store::SaveFile(files).save(newSlots()));
+    EXPECT_EQ(readBytes(store::saveFileName), savedOver(old_, newSlots()));
+    EXPECT_EQ(inodeOf(store::saveFileName), before);
+    EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
+  }
+  // The in-place write is flushed: a flush that fails is reported.
+  FaultyFileLayer files;
+  files.failAt(Step::createNew, EACCES);
+  files.failAt(Step::sync, EIO);
+  expectFailure(store::SaveFile(files).save(newSlots()), EIO);
+}
+
+TEST_F(SaveFileFaults, AFailedSaveNamesTheFolderOrTheFileThatRefused) {
+  FaultyFileLayer fileRefuses;
+  fileRefuses.failAt(Step::openExisting, EACCES);
+  const store::FileResult fileResult = store::SaveFile(fileRefuses).save(newSlots());
+  expectFailure(fileResult, EACCES);
+  EXPECT_NE(fileResult.message().find(": the file itself may not be written: "), std::string::npos)
+      << fileResult.message();
+
+  fs::remove(store::saveFileName);
+  const std::string folderText =
+      ": no new file may be made in the folder \"" + folder().string() + "\": ";
+  FaultyFileLayer folderRefuses;
+  folderRefuses.failAt(Step::createNew, EACCES);
+  const store::FileResult folderResult = store::SaveFile(folderRefuses).save(newSlots());
+  expectFailure(folderResult, EACCES);
+  EXPECT_NE(folderResult.message().find(folderText), std::string::npos) << folderResult.message();
+  FaultyFileLayer createRefused;
+  createRefused.failAt(Step::createIfMissing, EACCES);
+  Slots slots{};
+  const store::FileResult loadResult = store::SaveFile(createRefused).load(slots);
+  expectFailure(loadResult, EACCES);
+  EXPECT_NE(loadResult.message().find(folderText), std::string::npos) << loadResult.message();
+  EXPECT_TRUE(folderEntries().empty());
 }
 
 TEST_F(SaveFileFaults, AFolderThatCannotBeFlushedIsReportedThoughTheNewFileIsInPlace) {
@@ -98,7 +149,7 @@ TEST_F(SaveFileFaults, AFailedSaveLeavesTheWayOpenForALaterOne) {
 }
 
 TEST_F(SaveFileFaults, AFailingLoadLeavesTheSlotsUntouched) {
-  const Step steps[] = {Step::status, Step::openExisting, Step::readAt};
+  const Step steps[] = {Step::linkStatus, Step::openExisting, Step::statusOf, Step::readAt};
   for (Step step : steps) {
     FaultyFileLayer files;
     files.failAt(step, EIO);
@@ -267,14 +318,19 @@ unsigned permissionBits(const char* path) {
   return info.st_mode & 07777;
 }
 
-TEST_F(SaveFileOnDisk, TheFileKeepsItsPermissionBits) {
+TEST_F(SaveFileOnDisk, TheFileKeepsItsReadAndWriteBitsAndNoOthers) {
   // Under the mask 022 a new file cannot get 0666 or 0662 by itself: they must be carried over.
+  // Execute, setuid, setgid and sticky bits never reach the new file.
   const CreationMask mask(022);
-  for (unsigned mode : {0600u, 0640u, 0604u, 0444u, 0750u, 0666u, 0662u}) {
+  const std::pair<unsigned, unsigned> cases[] = {
+      {0600, 0600}, {0640, 0640}, {0604, 0604}, {0444, 0444}, {0666, 0666}, {0662, 0662},
+      {0750, 0640}, {0777, 0666}, {06777, 0666}, {04755, 0644}, {01666, 0666}, {02640, 0640},
+  };
+  for (const auto& [before, after] : cases) {
     writeBytes(store::saveFileName, patternBytes(160));
-    ASSERT_EQ(::chmod(store::saveFileName, mode), 0);
+    ASSERT_EQ(::chmod(store::saveFileName, before), 0);
     EXPECT_TRUE(store::SaveFile().save(newSlots()));
-    EXPECT_EQ(permissionBits(store::saveFileName), mode) << std::oct << mode;
+    EXPECT_EQ(permissionBits(store::saveFileName), after) << std::oct << before;
   }
 }
 
@@ -299,43 +355,21 @@ TEST_F(SaveFileOnDisk, TheTemporaryFileIsNeverOpenToMoreUsersThanTheOldOne) {
 }
 
 // Runs `action` as a user without privileges, so that permission bits apply: in a child process
-// dropped to "nobody" when the tests run as root. Returns the action's result as
-// "<reason>|<message>", or nothing when no such user can be had.
+// dropped to "nobody" when the tests run as root, else as the user running the tests.
 std::optional<std::string> asUnprivilegedUser(const std::function<store::FileResult()>& action) {
-  auto describe = [](const store::FileResult& r) {
-    return std::to_string(r.reason()) + "|" + r.message();
-  };
-  if (::geteuid() != 0) return describe(action());
-  const passwd* nobody = ::getpwnam("nobody");
-  if (!nobody) return std::nullopt;
-  int channel[2];
-  if (::pipe(channel) != 0) return std::nullopt;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(channel[0]);
-    if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) ::_exit(1);
-    const std::string text = describe(action());
-    const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
-    ::_exit(sent ? 0 : 1);
-  }
-  ::close(channel[1]);
-  std::string text;
-  char buffer[256];
-  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-  ::close(channel[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return text;
+  return runAs(::geteuid() == 0 ? nobodyId : ::geteuid(), action);
 }
 
-std::string failureText(int reason, const char* doing) {
-  return std::to_string(reason) + "|Could not " + doing + " \"fileClockSave.bin\": " +
-         reasonText(reason) + ".";
+std::string failureText(int reason, const char* doing, const std::string& where) {
+  return std::to_string(reason) + "|Could not " + doing + " \"fileClockSave.bin\": " + where +
+         ": " + reasonText(reason) + ".";
 }
 
-TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemIsReportedAndKeepsTheOldFile) {
+TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile) {
   const Bytes old = patternBytes(200, 2);
+  const std::string folderRefused =
+      "no new file may be made in the folder \"" + folder().string() + "\"";
+  const std::string fileRefused = "the file itself may not be written";
   struct Case {
     const char* what;
     unsigned folderMode;  // 0755: others may enter and read, not add or remove names
@@ -346,11 +380,13 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemIsReportedAndKeepsTheOldFile) {
   const Case cases[] = {
       {"read-only file: loading works", 0755, 0644, true, "0|"},
       {"read-only file in an open folder: saving is refused", 0777, 0644, false,
-       failureText(EACCES, "save the slots to")},
-      {"writable file in a read-only folder", 0755, 0666, false,
-       failureText(EACCES, "save the slots to")},
-      {"no file in a read-only folder", 0755, std::nullopt, true,
-       failureText(EACCES, "create the save file")},
+       failureText(EACCES, "save the slots to", fileRefused)},
+      {"read-only file in a read-only folder: the file is named", 0755, 0644, false,
+       failureText(EACCES, "save the slots to", fileRefused)},
+      {"no file in a read-only folder: loading", 0755, std::nullopt, true,
+       failureText(EACCES, "create the save file", folderRefused)},
+      {"no file in a read-only folder: saving", 0755, std::nullopt, false,
+       failureText(EACCES, "save the slots to", folderRefused)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -364,13 +400,31 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemIsReportedAndKeepsTheOldFile) {
       Slots slots{};
       return c.loading ? store::SaveFile().load(slots) : store::SaveFile().save(newSlots());
     });
-    if (!result) GTEST_SKIP() << "running as root with no unprivileged user to switch to";
+    ASSERT_TRUE(result) << "could not switch to an unprivileged user";
     EXPECT_EQ(*result, c.expected);
     if (c.fileMode) {
       EXPECT_EQ(readBytes(store::saveFileName), old);
     }
     EXPECT_EQ(folderEntries().size(), c.fileMode ? 1u : 0u);
   }
+}
+
+TEST_F(SaveFileOnDisk, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+  const Bytes old = patternBytes(200, 2);
+  writeBytes(store::saveFileName, old);
+  // The user's own file, so that it is the folder, not the owner, that rules out a new file.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+  }
+  ASSERT_EQ(::chmod(".", 0755), 0);
+  const ino_t before = inodeOf(store::saveFileName);
+  const std::optional<std::string> result =
+      asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
+  ASSERT_TRUE(result) << "could not switch to an unprivileged user";
+  EXPECT_EQ(*result, "0|");
+  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
+  EXPECT_EQ(inodeOf(store::saveFileName), before) << "the file was replaced, not written in place";
+  EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
 }
 
 }  // namespace

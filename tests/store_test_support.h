@@ -1,8 +1,11 @@
 #pragma once
 // Helpers for the save-file tests: a fresh current folder per test, whole-file reads and writes,
-// and a file layer that fails, trickles or loses power where a test tells it to.
+// and the file layer that fails, trickles or loses power where a test tells it to.
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -19,6 +23,7 @@
 #include "settings/clock_settings.h"
 #include "store/file_layer.h"
 #include "store/save_file.h"
+#include "tests/faulty_file_layer.h"
 #include "toolkit/testing/temp_folder.h"
 
 namespace store_test {
@@ -33,7 +38,8 @@ inline Bytes readBytes(const fs::path& path) {
 
 inline void writeBytes(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 // `size` bytes that differ from their neighbours and from zero, so a moved or lost byte shows.
@@ -72,109 +78,40 @@ class InFreshFolder : public ::testing::Test {
   fs::path folder_;
 };
 
-enum class Step {
-  status, readLink, openExisting, createIfMissing, createNew, readAt, write, setPermissions,
-  sync, close, rename, remove, syncFolder
-};
+// "nobody" on Debian: a user without privileges that every machine has.
+inline constexpr uid_t nobodyId = 65534;
 
-// The real file layer, with three ways to misbehave:
-// - failAt: the chosen call of one step fails with an errno value and does nothing;
-// - cutPowerAfter / cutPowerAt: after so many calls, or from the first call of a step on,
-//   nothing more reaches the disk, as when the process dies (descriptors are still released so
-//   the test does not leak them);
-// - trickle: reads and writes move at most a few bytes per call.
-class FaultyFileLayer final : public store::FileLayer {
- public:
-  void failAt(Step step, store::ErrorCode error, int occurrence = 1) {
-    failStep_ = step;
-    failError_ = error;
-    failOccurrence_ = occurrence;
-  }
-  void cutPowerAfter(int calls) { callsBeforeCut_ = calls; }
-  void cutPowerAt(Step step) { cutStep_ = step; }
-  void trickle(std::size_t bytesPerCall) { trickle_ = bytesPerCall; }
+// A save-file call's result as "<reason>|<message>", which shows both in a failed comparison.
+inline std::string describe(const store::FileResult& result) {
+  return std::to_string(result.reason()) + "|" + result.message();
+}
 
-  bool powerWasCut() const { return powerCut_; }
-  const std::vector<std::string>& createdFiles() const { return created_; }
-
-  store::ErrorCode status(const std::string& path, store::FileStatus& out) override {
-    if (auto error = intercept(Step::status)) return error;
-    return real_.status(path, out);
+// Runs `action` as the user `uid` (its group the same number, no other groups) and returns
+// its result described. Another user than the current one takes root: then the action runs in a
+// child process switched to that user. Nothing when the switch cannot be made.
+inline std::optional<std::string> runAs(uid_t uid,
+                                        const std::function<store::FileResult()>& action) {
+  if (uid == ::geteuid()) return describe(action());
+  if (::geteuid() != 0) return std::nullopt;
+  int channel[2];
+  if (::pipe(channel) != 0) return std::nullopt;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(1);
+    const std::string text = describe(action());
+    const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
+    ::_exit(sent ? 0 : 1);
   }
-  store::ErrorCode readLink(const std::string& path, std::string& target) override {
-    if (auto error = intercept(Step::readLink)) return error;
-    return real_.readLink(path, target);
-  }
-  store::ErrorCode openExisting(const std::string& path, bool forWriting, Handle& out) override {
-    if (auto error = intercept(Step::openExisting)) return error;
-    return real_.openExisting(path, forWriting, out);
-  }
-  store::ErrorCode createIfMissing(const std::string& path) override {
-    if (auto error = intercept(Step::createIfMissing)) return error;
-    return real_.createIfMissing(path);
-  }
-  store::ErrorCode createNew(const std::string& path, unsigned permissions, Handle& out) override {
-    if (auto error = intercept(Step::createNew)) return error;
-    created_.push_back(path);
-    return real_.createNew(path, permissions, out);
-  }
-  store::ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
-                          std::size_t& got) override {
-    if (auto error = intercept(Step::readAt)) return error;
-    return real_.readAt(file, offset, buffer.first(std::min(buffer.size(), trickle_)), got);
-  }
-  store::ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
-                         std::size_t& written) override {
-    if (auto error = intercept(Step::write)) return error;
-    return real_.write(file, bytes.first(std::min(bytes.size(), trickle_)), written);
-  }
-  store::ErrorCode setPermissions(Handle file, unsigned permissions) override {
-    if (auto error = intercept(Step::setPermissions)) return error;
-    return real_.setPermissions(file, permissions);
-  }
-  store::ErrorCode sync(Handle file) override {
-    if (auto error = intercept(Step::sync)) return error;
-    return real_.sync(file);
-  }
-  store::ErrorCode close(Handle file) override {
-    // Like the system call: the descriptor is gone even when closing reports an error.
-    const store::ErrorCode error = intercept(Step::close);
-    const store::ErrorCode closed = real_.close(file);
-    return error ? error : closed;
-  }
-  store::ErrorCode rename(const std::string& from, const std::string& to) override {
-    if (auto error = intercept(Step::rename)) return error;
-    return real_.rename(from, to);
-  }
-  store::ErrorCode remove(const std::string& path) override {
-    if (auto error = intercept(Step::remove)) return error;
-    return real_.remove(path);
-  }
-  store::ErrorCode syncFolder(const std::string& path) override {
-    if (auto error = intercept(Step::syncFolder)) return error;
-    return real_.syncFolder(path);
-  }
-
- private:
-  store::ErrorCode intercept(Step step) {
-    ++calls_;
-    if ((callsBeforeCut_ >= 0 && calls_ > callsBeforeCut_) || step == cutStep_) powerCut_ = true;
-    if (powerCut_) return EIO;
-    if (step == failStep_ && ++failSeen_ == failOccurrence_) return failError_;
-    return 0;
-  }
-
-  store::FileLayer& real_ = store::systemFileLayer();
-  Step failStep_ = Step::status;
-  store::ErrorCode failError_ = 0;
-  int failOccurrence_ = 0;  // 0: never fail
-  int failSeen_ = 0;
-  int callsBeforeCut_ = -1;
-  std::optional<Step> cutStep_;
-  bool powerCut_ = false;
-  int calls_ = 0;
-  std::size_t trickle_ = SIZE_MAX;
-  std::vector<std::string> created_;
-};
+  ::close(channel[1]);
+  std::string text;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  ::close(channel[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return text;
+}
 
 }  // namespace store_test

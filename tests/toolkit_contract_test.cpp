@@ -134,6 +134,28 @@ TEST_F(ToolkitContract, TypingStopsAtMaxLengthAndCodeIsCutToIt) {
   EXPECT_EQ(form.text.text(), "-32");
 }
 
+TEST_F(ToolkitContract, MaxLengthCountsCharactersNotBytes) {
+  form.text.setMaxLength(3);
+  struct Case {
+    const char* input;
+    const char* kept;
+  };
+  // é is two bytes, € three, 😀 four; "\xff" and a lone "\xc3" are no characters and count one
+  // each.
+  const Case cases[] = {
+      {"éé", "éé"},         {"ééé", "ééé"},      {"éééé", "ééé"},  {"a€😀b", "a€😀"},
+      {"😀😀😀😀", "😀😀😀"}, {"\xff\xffé", "\xff\xffé"}, {"ab\xc3", "ab\xc3"}, {"5é\xc3x", "5é\xc3"},
+  };
+  for (const Case& c : cases) {
+    form.text.setText("");
+    form.text.typeText(c.input);
+    EXPECT_EQ(form.text.text(), c.kept) << "typing " << c.input;
+    form.text.setText("");
+    form.text.edit(c.input);  // a paste
+    EXPECT_EQ(form.text.text(), c.kept) << "pasting " << c.input;
+  }
+}
+
 TEST_F(ToolkitContract, TypedComboTextSelectsTheMatchingItem) {
   form.combo.addItem("5");
   form.combo.addItem("6");

@@ -73,6 +73,8 @@ struct DecimalPrefix {
   bool hasDigits = false;
   long long exponent = 0;      // the exponent as written, saturated
   long long integerDigits = 0; // significant digits before the point
+  long long fractionZeros = 0; // zeros after the point before the first significant digit
+  bool significant = false;    // a digit other than 0 was seen
 };
 
 DecimalPrefix scanDecimal(std::string_view s) {
@@ -86,9 +88,12 @@ DecimalPrefix scanDecimal(std::string_view s) {
     p.hasDigits = true;
     ++i;
   }
+  p.significant = !leading;
   if (i < s.size() && s[i] == '.') {
     ++i;
     while (i < s.size() && isDigit(s[i])) {
+      if (s[i] != '0') p.significant = true;
+      if (!p.significant) ++p.fractionZeros;
       p.hasDigits = true;
       ++i;
     }
@@ -138,7 +143,11 @@ double readNumber(std::string_view text) {
   auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   (void)end;
   if (error == std::errc::result_out_of_range) {
-    const bool huge = prefix.exponent + prefix.integerDigits > 0;
+    // Out of range one way or the other: the power of ten of the first significant digit says
+    // which ("0.000...1e1" is tiny, however large its exponent alone).
+    const long long leadingPower =
+        prefix.integerDigits > 0 ? prefix.integerDigits - 1 : -(prefix.fractionZeros + 1);
+    const bool huge = prefix.significant && leadingPower + prefix.exponent > 0;
     value = huge ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;

@@ -8,7 +8,8 @@
 namespace tk {
 
 // A one-line text box. MaxLength (0 = none) limits typing, and a longer text set from code is
-// cut to it as well, so the box never holds more than it shows room for.
+// cut to it as well, so the box never holds more than it shows room for. Texts are UTF-8, and
+// MaxLength counts characters, never bytes: a character is never cut in half.
 class TextBox : public Control {
  public:
   TextBox(Container& parent, std::string name, std::string text, Rect bounds, int tabIndex);
