@@ -76,10 +76,31 @@ bool isLink(const std::string& path) {
 // only a new file was asked for).
 ErrorCode openWith(const std::string& path, int flags, int permissions, int& out) {
   if (isLink(path)) return (flags & _O_EXCL) ? EEXIST : ELOOP;
+  // Windows refuses to write a read-only file even to an administrator; said here, so that it
+  // holds where the files lie on another system too (under Wine run by root, for one).
+  const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+  const bool writing = (flags & (_O_WRONLY | _O_RDWR)) != 0;
+  if (writing && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+      !(flags & _O_EXCL)) {
+    return EACCES;
+  }
   ::SetLastError(ERROR_SUCCESS);
   const ErrorCode error = _wsopen_s(&out, wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT,
                                     _SH_DENYNO, permissions);
   return error ? runtimeError(error) : 0;
+}
+
+// Whether another program holds the file open without letting it be deleted, which makes
+// Windows refuse to replace it with "access denied" rather than a sharing violation.
+bool isInUse(const std::wstring& path) {
+  const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE file =
+      ::CreateFileW(path.c_str(), DELETE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return false;
+  }
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // What a replaced file keeps of its attributes: whether it is hidden or a system file. (Read-only
@@ -205,7 +226,9 @@ class WindowsFileLayer final : public FileLayer {
       }
     }
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    return ::MoveFileExW(source.c_str(), target.c_str(), flags) ? 0 : lastErrno();
+    if (::MoveFileExW(source.c_str(), target.c_str(), flags)) return 0;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ACCESS_DENIED && isInUse(target) ? fileInUse : reasonFor(error);
   }
 
   ErrorCode remove(const std::string& path) override {
