@@ -23,6 +23,13 @@ void enableSlotControls(clock_window::ClockDesign& window, const Slots& slots) {
   window.cmdLoad.setEnabled(isSaved(slots, 1));
 }
 
+// A record from the file may hold any 16-bit alarm time. One outside -59..59 shows and counts as
+// 0, as a typed one does. The field is settled before the box is set, because setting a box to
+// the text it already holds raises no Change to write the field back.
+std::int16_t shownAlarmValue(std::int16_t stored) {
+  return stored < -59 || stored > 59 ? 0 : stored;
+}
+
 }  // namespace
 
 void applySettings(clock_window::ClockDesign& window, ClockSettings& s, const Slots& slots) {
@@ -33,6 +40,8 @@ void applySettings(clock_window::ClockDesign& window, ClockSettings& s, const Sl
   window.Clockface.setFillColour(s.faceColour);
   showDigitsColour(window, s.digitsColour);
 
+  s.alarmMinutes = shownAlarmValue(s.alarmMinutes);
+  s.alarmSeconds = shownAlarmValue(s.alarmSeconds);
   window.txtMinutes.setText(tk::decimalText(s.alarmMinutes));
   window.txtSeconds.setText(tk::decimalText(s.alarmSeconds));
   window.lblAlarmMinutes.setCaption(tk::decimalText(s.alarmMinutes));

@@ -58,6 +58,25 @@ TEST_F(ClockTest, StartsWithFilledListsDefaultsAndTheDesignedReadoutUntilTheFirs
   EXPECT_EQ(tp.loop.now(), 1001) << "then one a second";
 }
 
+// The load event may keep the user reading a message for a while (here: the save file's name is
+// taken by a folder). None of that time is counted: the first tick comes when the window shows.
+TEST_F(ClockTest, NothingIsCountedBeforeTheWindowIsOnScreen) {
+  std::filesystem::create_directory("fileClockSave.bin");
+  tp.messages.whileOpen = [this] { tp.loop.advance(5000); };
+  start();
+  ASSERT_EQ(tp.messages.texts.size(), 1u) << "the load event reported the save file";
+  EXPECT_EQ(tp.windows.shown, std::vector<std::string>{"frmClock"});
+  EXPECT_EQ(ticks, 0);
+  EXPECT_EQ(reading(), "0:0");
+
+  runTicks(1);
+  EXPECT_EQ(readout(), "0:1");
+  EXPECT_EQ(tp.loop.now(), 5001) << "the first tick comes at once after the window shows";
+  runTicks(1);
+  EXPECT_EQ(readout(), "0:2");
+  EXPECT_EQ(tp.loop.now(), 6001);
+}
+
 struct TickCase {
   const char* name;
   int presetMinutes, presetSeconds;

@@ -187,8 +187,8 @@ TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) 
 
   EXPECT_EQ(clock->txtMinutes.text(), "0");
   EXPECT_EQ(clock->lblAlarmMinutes.caption(), "0");
-  EXPECT_EQ(clock->txtSeconds.text(), "-32") << "code-set text is cut to the box's three characters";
-  EXPECT_EQ(clock->lblAlarmSeconds.caption(), "-32");
+  EXPECT_EQ(clock->txtSeconds.text(), "0") << "a stored -32768 is out of range like 75";
+  EXPECT_EQ(clock->lblAlarmSeconds.caption(), "0");
   EXPECT_EQ(clock->lstAlarm.listIndex(), 0);
   EXPECT_TRUE(clock->txtMinutes.enabled());
   EXPECT_TRUE(clock->optBackwards.value()) << "the window shows the direction the watch counts in";
@@ -198,7 +198,7 @@ TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) 
 
   const ClockSettings& now = clock->currentSettings();
   EXPECT_EQ(now.alarmMinutes, 0);
-  EXPECT_EQ(now.alarmSeconds, -32);
+  EXPECT_EQ(now.alarmSeconds, 0);
   EXPECT_EQ(now.alarmOn, settings::flagTrue) << "the list's Click writes -1 back";
   EXPECT_EQ(now.backwards, settings::flagTrue);
   EXPECT_EQ(clock->slots()[0].alarmMinutes, 75) << "the slot keeps what the file held";
@@ -206,6 +206,61 @@ TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) 
   preset(5, 0);
   runTicks(1);
   EXPECT_EQ(reading(), "5:-1");
+}
+
+// A record in the file may hold any 16-bit alarm time. Whenever a record is shown, the boxes,
+// the labels and the settings agree on a time within -59..59; one outside shows and counts as 0.
+// Each record is loaded twice: the second time the boxes already hold what the first one showed,
+// so no Change event comes to put the field right. Then it is saved into slot 2, and the slots
+// are cleared.
+TEST_F(ClockTest, StoredAlarmTimesOutsideTheRangeShowAndCountAsZero) {
+  const std::int16_t storedValues[] = {-32768, -1000, -100, -60, -59, 0, 59, 60, 75, 999, 32767};
+  for (const std::int16_t stored : storedValues) {
+    SCOPED_TRACE("stored " + std::to_string(stored));
+    TempFolder ownFolder;
+    ClockSettings record = defaultRecord();
+    record.saved = settings::flagTrue;
+    record.alarmOn = settings::flagTrue;
+    record.alarmMinutes = stored;
+    record.alarmSeconds = stored;
+    settings::Slots slots{};
+    slots[0] = record;
+    writeSaveFile(slots);
+    const auto storedFile = readSaveFile();
+    start();
+
+    const std::int16_t shown = stored >= -59 && stored <= 59 ? stored : 0;
+    const std::string text = std::to_string(shown);
+    const auto expectShown = [&](const std::string& when) {
+      EXPECT_EQ(clock->txtMinutes.text(), text) << when;
+      EXPECT_EQ(clock->txtSeconds.text(), text) << when;
+      EXPECT_EQ(clock->lblAlarmMinutes.caption(), text) << when;
+      EXPECT_EQ(clock->lblAlarmSeconds.caption(), text) << when;
+      EXPECT_EQ(clock->currentSettings().alarmMinutes, shown) << when;
+      EXPECT_EQ(clock->currentSettings().alarmSeconds, shown) << when;
+    };
+    clock->cmdLoad.click();
+    expectShown("first load");
+    clock->cmdLoad.click();
+    expectShown("second load");
+    clock->optLoadSaveTwo.click();
+    clock->cmdSave.click();
+    expectShown("save");
+
+    const auto file = readSaveFile();
+    ASSERT_EQ(file.size(), 160u);
+    const auto low = static_cast<std::uint8_t>(shown & 0xFF);
+    const auto high = static_cast<std::uint8_t>((shown >> 8) & 0xFF);
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 36, file.begin() + 40),
+              (std::vector<std::uint8_t>{low, high, low, high}))
+        << "slot 2 holds the time the window showed";
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + 32, storedFile.begin()))
+        << "slot 1 keeps the bytes it was read from";
+    EXPECT_EQ(clock->slots()[0].alarmMinutes, stored);
+
+    clock->chkClearSaved.click();
+    expectShown("clear saved");
+  }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -218,6 +220,62 @@ TEST_F(ToolkitContract, RunTimeErrorReachingTheToolkitIsShownAndEndsTheProcess) 
   ASSERT_EQ(tp.messages.texts.size(), 1u);
   EXPECT_EQ(tp.messages.texts[0], "Run-time error '6':\n\nOverflow");
   EXPECT_EQ(tp.processes.endStatus, 1);
+}
+
+// A tick that fails while another handler waits on a modal dialog: the dialog's loop delivered
+// the tick, so the error is shown and the process ended right there, inside the dialog, and
+// nothing is thrown through the dialog (which a real toolkit's loop cannot carry: it aborts).
+TEST_F(ToolkitContract, AnErrorInATickWhileAModalDialogIsOpenIsShownAndEndsTheProcess) {
+  struct ErrorCase {
+    const char* name;
+    std::function<void()> raise;
+    const char* message;
+  };
+  const ErrorCase errors[] = {
+      {"overflow", [] { throw tk::RuntimeError::overflow(); }, "Run-time error '6':\n\nOverflow"},
+      {"out of memory", [] { throw std::bad_alloc(); }, "Run-time error '7':\n\nOut of memory"},
+      {"anything else", [] { throw 42; }, "Run-time error '51':\n\nInternal error"},
+  };
+  struct Dialog {
+    const char* name;
+    std::function<void(tk::Platform&)> open;
+  };
+  const Dialog dialogs[] = {
+      {"message box", [](tk::Platform& p) { p.messages.show("The save file is busy."); }},
+      {"colour dialog", [](tk::Platform& p) { p.colours.choose(0); }},
+  };
+  for (const Dialog& dialog : dialogs) {
+    for (const ErrorCase& error : errors) {
+      SCOPED_TRACE(std::string(error.name) + " in the " + dialog.name);
+      tk::testing::TestPlatform platform;
+      DemoForm demo{platform.platform};
+      demo.timer.onTimer = [&] {
+        demo.timer.setEnabled(false);
+        error.raise();
+      };
+      bool endedInsideTheDialog = false;
+      bool dialogClosed = false;
+      const auto userWaits = [&] {
+        if (platform.processes.endStatus) return;  // the error message box itself
+        platform.loop.advance(500);
+        endedInsideTheDialog = platform.processes.endStatus.has_value();
+      };
+      platform.messages.whileOpen = userWaits;
+      platform.colours.whileOpen = userWaits;
+      demo.button.onClick = [&] {
+        dialog.open(demo.platform());
+        dialogClosed = true;
+      };
+      demo.timer.setInterval(100);
+      demo.button.click();
+
+      EXPECT_TRUE(endedInsideTheDialog);
+      EXPECT_EQ(platform.processes.endStatus, 1);
+      ASSERT_FALSE(platform.messages.texts.empty());
+      EXPECT_EQ(platform.messages.texts.back(), error.message);
+      EXPECT_TRUE(dialogClosed) << "the handler that opened the dialog was not unwound";
+    }
+  }
 }
 
 TEST_F(ToolkitContract, ShowLoadsOnceUntilUnloaded) {

@@ -1,5 +1,10 @@
 #include "toolkit/form.h"
 
+#include <new>
+#include <utility>
+
+#include "toolkit/timer.h"
+
 namespace tk {
 
 namespace {
@@ -23,12 +28,24 @@ void Form::setCaption(std::string caption) {
 }
 
 void Form::show() {
-  if (!loaded_) {
-    loaded_ = true;
-    dispatch(onLoad);
-  }
+  const bool loading = !loaded_;
+  if (loading) load();
   shown_ = true;
   platform_.windows.show(*this);
+  // However long the load event took (a message box it opened included), the timers count from
+  // now, when the window is on screen.
+  if (loading) rearmTimers(*this);
+}
+
+void Form::load() {
+  loaded_ = true;
+  loading_ = true;
+  struct EndLoading {
+    bool& loading;
+    ~EndLoading() { loading = false; }
+  } endLoading{loading_};
+  rearmTimers(*this);  // held until the window shows
+  dispatch(onLoad);
 }
 
 void Form::unload() {
@@ -36,6 +53,13 @@ void Form::unload() {
   loaded_ = false;
   shown_ = false;
   platform_.windows.unload(*this);
+}
+
+void Form::rearmTimers(Container& container) {
+  for (Control* child : container.children()) {
+    if (child->kind() == Kind::Timer) static_cast<Timer*>(child)->rearm();
+    if (auto* inner = dynamic_cast<Container*>(child)) rearmTimers(*inner);
+  }
 }
 
 void Form::dispatch(const Event& handler) {
@@ -50,9 +74,29 @@ void Form::dispatch(const Event& handler) {
     handler();
   } catch (const RuntimeError& error) {
     if (!outermost) throw;
-    platform_.messages.show(runtimeErrorMessage(error));
-    platform_.processes.endProcess(1);
+    endWithError(error);
+  } catch (const std::bad_alloc&) {
+    if (!outermost) throw;
+    endWithError(RuntimeError::outOfMemory());
+  } catch (...) {
+    // Whatever else escapes a handler is still the program's error: shown, never an abort.
+    if (!outermost) throw;
+    endWithError(RuntimeError::internalError());
   }
+}
+
+void Form::dispatchFromLoop(const Event& handler) {
+  // Handlers waiting on a modal dialog's loop did not raise this one and cannot catch for it.
+  struct Outermost {
+    int waiting = std::exchange(handlerDepth, 0);
+    ~Outermost() { handlerDepth = waiting; }
+  } outermost;
+  dispatch(handler);
+}
+
+void Form::endWithError(const RuntimeError& error) {
+  platform_.messages.show(runtimeErrorMessage(error));
+  platform_.processes.endProcess(1);
 }
 
 std::string runtimeErrorMessage(const RuntimeError& error) {

@@ -16,6 +16,8 @@ enum class MousePointer { Default, ArrowHourglass };
 
 // A top-level window. Its bounds are the client area; its children are the controls placed
 // directly on it. Load runs the load event once per loading; show() loads first if needed.
+// Nothing is counted before the window is on screen: the form's timers are held while its load
+// event runs and start from the instant the window shows.
 class Form : public Container {
  public:
   Form(Platform& platform, std::string name, std::string caption, Twips clientWidth,
@@ -46,18 +48,26 @@ class Form : public Container {
   void unload();
   bool isLoaded() const { return loaded_; }
   bool isShown() const { return shown_; }
+  bool isLoading() const { return loading_; }
   Event onLoad;
 
   void setObserver(ControlObserver* observer) { observer_ = observer; }
   ControlObserver* observer() const { return observer_; }
 
-  // Runs a handler. At the outermost level a run-time error that escapes it is shown with the
-  // toolkit's message and ends the process; nested handlers let it travel on to their raiser.
+  // Runs a handler. At the outermost level an error that escapes it is shown with the toolkit's
+  // run-time error message and ends the process; nested handlers let it travel on to their raiser.
   void dispatch(const Event& handler);
+  // Runs a handler the event loop delivers (a tick). It is outermost even when it runs inside a
+  // modal dialog opened by another handler: its error must be shown here, since nothing may be
+  // thrown through the dialog's own loop.
+  void dispatchFromLoop(const Event& handler);
 
  private:
   friend class Menu;
   void addMenu(Menu& menu) { menus_.push_back(&menu); }
+  void load();
+  void rearmTimers(Container& container);
+  void endWithError(const RuntimeError& error);
 
   Platform& platform_;
   std::string caption_;
@@ -65,6 +75,7 @@ class Form : public Container {
   std::vector<Menu*> menus_;
   ControlObserver* observer_ = nullptr;
   bool loaded_ = false;
+  bool loading_ = false;
   bool shown_ = false;
 };
 

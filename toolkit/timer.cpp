@@ -17,9 +17,11 @@ void Timer::setInterval(Milliseconds interval) {
   rearm();
 }
 
+void Timer::fire() { form().dispatchFromLoop(onTimer); }
+
 void Timer::rearm() {
   EventLoop& loop = form().platform().loop;
-  if (enabled() && interval_ > 0) {
+  if (enabled() && interval_ > 0 && !form().isLoading()) {
     loop.arm(*this, interval_);
   } else {
     loop.disarm(*this);

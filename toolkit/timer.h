@@ -7,6 +7,7 @@ namespace tk {
 
 // Raises onTimer `interval` ms after it was enabled or given an interval, then every `interval`
 // ms; a disabled timer, or one with interval 0, raises nothing. Setting the interval re-arms it.
+// While its form's load event runs it is held; the form starts it when its window shows.
 class Timer : public Control {
  public:
   Timer(Container& parent, std::string name, Milliseconds interval, bool enabled = true);
@@ -23,7 +24,9 @@ class Timer : public Control {
 
  private:
   friend class EventLoop;
-  void fire() { raise(onTimer); }
+  friend class Form;
+  // A tick comes from the loop, never from code, so it is an outermost handler.
+  void fire();
   void rearm();
 
   Milliseconds interval_;

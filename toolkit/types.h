@@ -41,6 +41,9 @@ class RuntimeError : public std::runtime_error {
 
   static RuntimeError overflow() { return {6, "Overflow"}; }
   static RuntimeError subscriptOutOfRange() { return {9, "Subscript out of range"}; }
+  static RuntimeError outOfMemory() { return {7, "Out of memory"}; }
+  // Any other exception that escapes a handler.
+  static RuntimeError internalError() { return {51, "Internal error"}; }
 
  private:
   int number_;

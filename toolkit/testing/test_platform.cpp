@@ -14,10 +14,14 @@ void HeadlessWindows::show(Form& form) {
 
 void HeadlessWindows::unload(Form& form) { open.erase(&form); }
 
-void RecordedMessages::show(std::string_view text, std::string_view) { texts.emplace_back(text); }
+void RecordedMessages::show(std::string_view text, std::string_view) {
+  texts.emplace_back(text);
+  if (whileOpen) whileOpen();
+}
 
 std::optional<Colour> ScriptedColourDialog::choose(Colour initial) {
   openedWith.push_back(initial);
+  if (whileOpen) whileOpen();
   if (answers.empty()) return std::nullopt;
   auto answer = answers.front();
   answers.pop_front();

@@ -3,6 +3,7 @@
 // colour dialog and a scripted registry. No display is needed.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -22,10 +23,15 @@ class HeadlessWindows : public WindowSystem {
   std::set<const Form*> open;
 };
 
+// What a test does while a modal dialog is open, as the user takes their time: typically moving
+// virtual time on, which fires timers inside the dialog as a real dialog's own loop does.
+using WhileOpen = std::function<void()>;
+
 class RecordedMessages : public MessageBoxService {
  public:
   void show(std::string_view text, std::string_view title) override;
   std::vector<std::string> texts;
+  WhileOpen whileOpen;
 };
 
 // Answers each colour dialog with the next scripted answer (nothing = Cancel).
@@ -34,6 +40,7 @@ class ScriptedColourDialog : public ColourDialogService {
   std::optional<Colour> choose(Colour initial) override;
   std::deque<std::optional<Colour>> answers;
   std::vector<Colour> openedWith;
+  WhileOpen whileOpen;
 };
 
 class FakeFiles : public FileSystemService {
