@@ -1,9 +1,21 @@
-// Feeds arbitrary bytes of any length to the save file as its content, loads the slots from it
-// and saves them back. The first 160 bytes must come back unchanged (a shorter file comes back
-// with its bytes followed by zeros up to 160) and everything beyond them must be kept.
+// Feeds arbitrary bytes to the save file as its content, loads the slots from it and saves them
+// back, through the fault-injecting file layer. The input's first three bytes steer the faults:
+//
+//   byte 0: the step that fails (0..14, see Step), or none (15)
+//   byte 1: which error (low 3 bits) at which call of the step (next 2 bits, plus one)
+//   byte 2: bit 0: every file reads as another user's (the in-place write); bit 1: the power is
+//           cut after (byte 2 >> 2) calls instead of a step failing
+//
+// and the rest is the file. Without faults the first 160 bytes must come back unchanged (a
+// shorter file comes back with its bytes followed by zeros up to 160) and everything beyond them
+// must be kept. With faults a failed load leaves the slots untouched, a save leaves the old file
+// or the new one, each failure has a message naming the file, and the next clean start leaves no
+// temporary file behind.
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,61 +27,184 @@
 
 #include "store/record_codec.h"
 #include "store/save_file.h"
+#include "tests/faulty_file_layer.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+using store::ErrorCode;
+using store_test::FaultyFileLayer;
+using store_test::Step;
 
 void fail(const std::string& what) {
-  std::fprintf(stderr, "save file round trip: %s\n", what.c_str());
+  std::fprintf(stderr, "save file: %s\n", what.c_str());
   std::abort();
 }
 
-// The save file lives in the current directory: work in a scratch folder of our own.
-bool enterScratchFolder() {
-  std::string name = (std::filesystem::temp_directory_path() / "save-file-fuzz-XXXXXX").string();
-  if (!::mkdtemp(name.data())) fail("no scratch folder");
-  std::filesystem::current_path(name);
-  static const std::string folder = name;
-  std::atexit([] {
+// The real file layer, with relative paths taken inside a scratch folder of our own: the
+// process keeps its current directory, so libFuzzer's relative corpus paths still work.
+class ScratchFolderLayer final : public store::FileLayer {
+ public:
+  ScratchFolderLayer() {
+    std::string name = (fs::temp_directory_path() / "save-file-fuzz-XXXXXX").string();
+    if (!::mkdtemp(name.data())) fail("no scratch folder");
+    folder_ = name;
+  }
+  ~ScratchFolderLayer() override {
     std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  });
-  return true;
+    fs::remove_all(folder_, ignored);
+  }
+
+  fs::path at(const std::string& path) const {
+    return fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
+  }
+
+  ErrorCode linkStatus(const std::string& path, store::FileStatus& out) override {
+    return real_.linkStatus(in(path), out);
+  }
+  ErrorCode readLink(const std::string& path, std::string& target) override {
+    return real_.readLink(in(path), target);
+  }
+  ErrorCode listFolder(const std::string& path, std::vector<std::string>& names) override {
+    return real_.listFolder(in(path), names);
+  }
+  ErrorCode openExisting(const std::string& path, bool forWriting, Handle& out) override {
+    return real_.openExisting(in(path), forWriting, out);
+  }
+  ErrorCode createIfMissing(const std::string& path) override {
+    return real_.createIfMissing(in(path));
+  }
+  ErrorCode createNew(const std::string& path, unsigned permissions, Handle& out) override {
+    return real_.createNew(in(path), permissions, out);
+  }
+  ErrorCode statusOf(Handle file, store::FileStatus& out) override {
+    return real_.statusOf(file, out);
+  }
+  ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
+                   std::size_t& got) override {
+    return real_.readAt(file, offset, buffer, got);
+  }
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes, std::size_t& written) override {
+    return real_.write(file, bytes, written);
+  }
+  ErrorCode setPermissions(Handle file, unsigned permissions) override {
+    return real_.setPermissions(file, permissions);
+  }
+  ErrorCode sync(Handle file) override { return real_.sync(file); }
+  ErrorCode close(Handle file) override { return real_.close(file); }
+  ErrorCode rename(const std::string& from, const std::string& to) override {
+    return real_.rename(in(from), in(to));
+  }
+  ErrorCode remove(const std::string& path) override { return real_.remove(in(path)); }
+  ErrorCode syncFolder(const std::string& path) override { return real_.syncFolder(in(path)); }
+  long processId() override { return real_.processId(); }
+  bool processIsRunning(long id) override { return real_.processIsRunning(id); }
+
+ private:
+  std::string in(const std::string& path) const { return at(path).string(); }
+
+  store::FileLayer& real_ = store::systemFileLayer();
+  fs::path folder_;
+};
+
+ScratchFolderLayer& scratch() {
+  static ScratchFolderLayer layer;
+  return layer;
 }
 
-void writeFile(const std::uint8_t* data, std::size_t size) {
-  std::ofstream out(store::saveFileName, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+void writeFile(const Bytes& bytes) {
+  std::ofstream out(scratch().at(store::saveFileName), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) fail("cannot write the input file");
 }
 
 Bytes readFile() {
-  std::ifstream in(store::saveFileName, std::ios::binary);
+  std::ifstream in(scratch().at(store::saveFileName), std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Faults {
+  bool any = false;
+  Step step = Step::linkStatus;
+  ErrorCode error = 0;
+  int occurrence = 1;
+  bool anotherUsersFile = false;
+  int cutPowerAfter = -1;
+};
+
+Faults faultsFrom(const std::uint8_t* data) {
+  static const ErrorCode errors[] = {EIO, EACCES, EPERM, EROFS, ENOSPC, EDQUOT, EBUSY, EXDEV};
+  Faults f;
+  f.any = (data[0] & 0x0F) != 0x0F || (data[2] & 2) != 0;
+  f.step = static_cast<Step>(std::min(data[0] & 0x0F, static_cast<int>(Step::syncFolder)));
+  f.error = errors[data[1] & 7];
+  f.occurrence = ((data[1] >> 3) & 3) + 1;
+  f.anotherUsersFile = (data[2] & 1) != 0;
+  if (data[2] & 2) f.cutPowerAfter = data[2] >> 2;
+  return f;
+}
+
+void apply(const Faults& f, FaultyFileLayer& files) {
+  if (f.anotherUsersFile) files.pretendOwner(store::Owner::other);
+  if (f.cutPowerAfter >= 0) {
+    files.cutPowerAfter(f.cutPowerAfter);
+  } else {
+    files.failAt(f.step, f.error, f.occurrence);
+  }
+}
+
+void expectNamesTheFile(const store::FileResult& result, const char* what) {
+  if (!result && result.message().find("\"fileClockSave.bin\"") == std::string::npos) {
+    fail(std::string(what) + " message without the file's name: " + result.message());
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = enterScratchFolder();
-  (void)ready;
-  writeFile(data, size);
+  Faults faults;
+  if (size >= 3) {
+    faults = faultsFrom(data);
+    data += 3;
+    size -= 3;
+  }
+  const Bytes old(data, data + size);
+  writeFile(old);
 
   settings::Slots slots{};
-  store::SaveFile file;
-  if (store::FileResult r = file.load(slots); !r) fail("load: " + r.message());
-  if (store::FileResult r = file.save(slots); !r) fail("save: " + r.message());
-
-  Bytes expected(data, data + size);
-  if (expected.size() < store::imageSize) expected.resize(store::imageSize, 0);
-  const Bytes saved = readFile();
-  if (saved.size() != expected.size()) {
-    fail("length " + std::to_string(saved.size()) + ", expected " +
-         std::to_string(expected.size()));
+  {
+    FaultyFileLayer files(scratch());
+    if (faults.any) apply(faults, files);
+    const store::FileResult loaded = store::SaveFile(files).load(slots);
+    expectNamesTheFile(loaded, "load");
+    settings::Slots expected{};
+    if (loaded) store::decodeSlots(old, expected);
+    if (!(slots == expected)) fail("load: slots differ from the file's (or changed on failure)");
+    if (!loaded && !faults.any) fail("load without faults: " + loaded.message());
   }
-  for (std::size_t i = 0; i < saved.size(); ++i) {
-    if (saved[i] != expected[i]) fail("byte " + std::to_string(i) + " changed");
+  store::decodeSlots(old, slots);  // save what the file holds, whatever the load did
+
+  Bytes saved = old;
+  if (saved.size() < store::imageSize) saved.resize(store::imageSize, 0);
+  FaultyFileLayer files(scratch());
+  if (faults.any) apply(faults, files);
+  const store::FileResult result = store::SaveFile(files).save(slots);
+  expectNamesTheFile(result, "save");
+  if (!result && !faults.any) fail("save without faults: " + result.message());
+  const Bytes after = readFile();
+  if (after != saved && after != old) fail("save left neither the old file nor the new one");
+  if (result && !files.powerWasCut() && after != saved) fail("a save that succeeded lost bytes");
+
+  // The next start cleans up whatever the faults left.
+  settings::Slots again{};
+  if (store::FileResult r = store::SaveFile(scratch()).load(again); !r)
+    fail("load: " + r.message());
+  std::vector<std::string> names;
+  scratch().listFolder(".", names);
+  if (names != std::vector<std::string>{store::saveFileName}) {
+    fail("the folder holds " + std::to_string(names.size()) + " names after a clean start");
   }
   return 0;
 }

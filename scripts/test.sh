@@ -6,6 +6,10 @@ scripts/install-deps.sh test
 cmake --preset release
 cmake --build --preset release -j"$(nproc)"
 ctest --preset release -j"$(nproc)"
+# The headless tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset sanitize
+cmake --build --preset sanitize -j"$(nproc)"
+ctest --preset sanitize -j"$(nproc)"
 # The Windows libraries and their tests: cross-built with MinGW-w64, run under Wine.
 cmake --preset windows
 cmake --build --preset windows -j"$(nproc)"

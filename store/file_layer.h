@@ -3,9 +3,9 @@
 // step fail or stop dead part-way. Every operation returns an ErrorCode: 0 on success, else an
 // errno value (ENOENT, EACCES, ENOSPC, ...) that names the reason.
 //
-// No operation follows a symbolic link in the last part of a path: the save file follows links
-// itself, one at a time, after checking who made each one (a folder shared with other users may
-// hold a link planted by one of them).
+// No operation on a file follows a symbolic link in the last part of its path: the save file
+// follows links itself, one at a time, after checking who owns each one (a folder shared with
+// other users may hold a link planted by one of them).
 
 #include <cstddef>
 #include <cstdint>

@@ -71,10 +71,10 @@ double readPrefixedInteger(std::string_view digits, int base) {
 struct DecimalPrefix {
   std::size_t length = 0;
   bool hasDigits = false;
-  long long exponent = 0;      // the exponent as written, saturated
-  long long integerDigits = 0; // significant digits before the point
-  long long fractionZeros = 0; // zeros after the point before the first significant digit
-  bool significant = false;    // a digit other than 0 was seen
+  long long exponent = 0;       // the exponent as written, saturated
+  long long integerDigits = 0;  // significant digits before the point
+  long long fractionZeros = 0;  // zeros after the point before the first significant digit
+  bool significant = false;     // a digit other than 0 was seen
 };
 
 DecimalPrefix scanDecimal(std::string_view s) {

@@ -1,7 +1,6 @@
 #include "toolkit/testing/test_platform.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "toolkit/form.h"
 
@@ -51,7 +50,8 @@ long ScriptedRegistry::queryValue(Key key, const std::string& name, std::uint32_
   if (it->second.data.size() > size) return 234;  // ERROR_MORE_DATA
   type = it->second.type;
   size = static_cast<std::uint32_t>(it->second.data.size());
-  std::memcpy(data, it->second.data.data(), it->second.data.size());
+  // An empty value may come with no buffer at all, which memcpy must not be given.
+  std::copy(it->second.data.begin(), it->second.data.end(), data);
   return 0;
 }
 
