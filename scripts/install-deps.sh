@@ -14,6 +14,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   desktop-file-utils appstream
   clang libfuzzer-14-dev libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
 case "${1:-}" in

@@ -10,3 +10,7 @@ ctest --preset release -j"$(nproc)"
 cmake --preset sanitize
 cmake --build --preset sanitize -j"$(nproc)"
 ctest --preset sanitize -j"$(nproc)"
+# The Windows libraries and their tests: cross-built with MinGW-w64, run under Wine.
+cmake --preset windows
+cmake --build --preset windows -j"$(nproc)"
+ctest --preset windows -j"$(nproc)"

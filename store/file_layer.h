@@ -16,6 +16,9 @@
 namespace store {
 
 using ErrorCode = int;
+// For what errno has no value: another program holds the file open and shares it with no one
+// (Windows), so it can be neither read nor replaced until that program lets go of it.
+inline constexpr ErrorCode fileInUse = -3;
 
 // Who owns a file or link, as far as the save file cares.
 enum class Owner {

@@ -22,9 +22,47 @@ constexpr unsigned readWriteBits = 0666;
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
+#ifdef _WIN32
+// The reasons a save meets on Windows, in the words of Windows' own messages, which a Windows
+// user has seen before; the C runtime would speak of directories and permissions.
+const char* windowsWording(ErrorCode reason) {
+  switch (reason) {
+    case EACCES:
+    case EPERM:
+      return "Access is denied";
+    case ENOENT:
+      return "The system cannot find the file specified";
+    case EEXIST:
+      return "The file exists";
+    case ENOSPC:
+      return "There is not enough space on the disk";
+    case EROFS:
+      return "The media is write protected";
+    case EISDIR:
+      return "It is a folder";
+    case EXDEV:
+      return "The system cannot move the file to a different disk drive";
+    case EIO:
+      return "The request could not be performed because of an I/O device error";
+    case EBUSY:
+      return "The requested resource is in use";
+    case ELOOP:
+      return "The name of the file cannot be resolved by the system";
+    case EMFILE:
+      return "The system cannot open the file";
+    default:
+      return nullptr;
+  }
+}
+#endif
+
 std::string reasonText(ErrorCode reason) {
   if (reason == notARegularFile) return "It is not a regular file";
   if (reason == foreignLink) return "It is not followed";
+  if (reason == fileInUse) return "Another program has it open; close it there and try again";
+#ifdef _WIN32
+  if (const char* wording = windowsWording(reason)) return wording;
+#endif
   return std::generic_category().message(reason);
 }
 

@@ -32,7 +32,40 @@ ErrorCode errnoFor(const std::error_code& code) {
   return condition.category() == std::generic_category() ? condition.value() : EIO;
 }
 
-ErrorCode lastErrno() { return errnoFor({static_cast<int>(::GetLastError()), std::system_category()}); }
+// The reason for a Win32 error code; the ones the save file meets are named here, so that each
+// reads as what it is (the C runtime would call a file in use "permission denied").
+ErrorCode reasonFor(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return fileInUse;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    case ERROR_NOT_SAME_DEVICE:
+      return EXDEV;
+    default:
+      return errnoFor({static_cast<int>(error), std::system_category()});
+  }
+}
+
+ErrorCode lastErrno() { return reasonFor(::GetLastError()); }
+
+// The C runtime's errno after a failed call, except where the Win32 error under it says more.
+ErrorCode runtimeError(ErrorCode error) {
+  const DWORD win32 = ::GetLastError();
+  return win32 == ERROR_SHARING_VIOLATION || win32 == ERROR_LOCK_VIOLATION ? fileInUse : error;
+}
 
 bool isLink(const std::string& path) {
   std::error_code code;
@@ -43,9 +76,36 @@ bool isLink(const std::string& path) {
 // only a new file was asked for).
 ErrorCode openWith(const std::string& path, int flags, int permissions, int& out) {
   if (isLink(path)) return (flags & _O_EXCL) ? EEXIST : ELOOP;
-  return _wsopen_s(&out, wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO,
-                   permissions);
+  // Windows refuses to write a read-only file even to an administrator; said here, so that it
+  // holds where the files lie on another system too (under Wine run by root, for one).
+  const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+  const bool writing = (flags & (_O_WRONLY | _O_RDWR)) != 0;
+  if (writing && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+      !(flags & _O_EXCL)) {
+    return EACCES;
+  }
+  ::SetLastError(ERROR_SUCCESS);
+  const ErrorCode error = _wsopen_s(&out, wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT,
+                                    _SH_DENYNO, permissions);
+  return error ? runtimeError(error) : 0;
 }
+
+// Whether another program holds the file open without letting it be deleted, which makes
+// Windows refuse to replace it with "access denied" rather than a sharing violation.
+bool isInUse(const std::wstring& path) {
+  const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE file =
+      ::CreateFileW(path.c_str(), DELETE, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return false;
+  }
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// What a replaced file keeps of its attributes: whether it is hidden or a system file. (Read-only
+// files are never replaced: they cannot be opened for writing.)
+constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 FileStatus describe(const struct _stat64& info) {
   FileStatus out;
@@ -130,17 +190,18 @@ class WindowsFileLayer final : public FileLayer {
                    std::size_t& got) override {
     if (_lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) return errno;
     const unsigned size = static_cast<unsigned>(std::min<std::size_t>(buffer.size(), INT_MAX));
+    ::SetLastError(ERROR_SUCCESS);
     const int count = _read(fd(file), buffer.data(), size);
-    if (count < 0) return errno;
+    if (count < 0) return runtimeError(errno);  // a part another program has locked
     got = static_cast<std::size_t>(count);
     return 0;
   }
 
-  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes,
-                  std::size_t& written) override {
+  ErrorCode write(Handle file, std::span<const std::uint8_t> bytes, std::size_t& written) override {
     const unsigned size = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    ::SetLastError(ERROR_SUCCESS);
     const int count = _write(fd(file), bytes.data(), size);
-    if (count < 0) return errno;
+    if (count < 0) return runtimeError(errno);
     written = static_cast<std::size_t>(count);
     return 0;
   }
@@ -153,12 +214,26 @@ class WindowsFileLayer final : public FileLayer {
   ErrorCode close(Handle file) override { return _close(fd(file)) == 0 ? 0 : errno; }
 
   ErrorCode rename(const std::string& from, const std::string& to) override {
+    const std::wstring source = wide(from);
+    const std::wstring target = wide(to);
+    const DWORD old = ::GetFileAttributesW(target.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & keptAttributes)) {
+      const DWORD attributes = ::GetFileAttributesW(source.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES ||
+          !::SetFileAttributesW(source.c_str(),
+                                (attributes & ~FILE_ATTRIBUTE_NORMAL) | (old & keptAttributes))) {
+        return lastErrno();
+      }
+    }
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), flags) ? 0 : lastErrno();
+    if (::MoveFileExW(source.c_str(), target.c_str(), flags)) return 0;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ACCESS_DENIED && isInUse(target) ? fileInUse : reasonFor(error);
   }
 
   ErrorCode remove(const std::string& path) override {
-    return _wunlink(wide(path).c_str()) == 0 ? 0 : errno;
+    ::SetLastError(ERROR_SUCCESS);
+    return _wunlink(wide(path).c_str()) == 0 ? 0 : runtimeError(errno);
   }
 
   // MOVEFILE_WRITE_THROUGH has already flushed the rename.

@@ -14,24 +14,22 @@
 #include <vector>
 
 #include "about/frm_about.h"
+#ifndef _WIN32
 #include "about/portable_registry.h"
+#endif
 #include "about/sys_info_keys.h"
+#include "registry_value_cases.h"
 #include "toolkit/testing/test_platform.h"
 
 namespace {
 
 using about::FrmAbout;
-using Value = tk::testing::ScriptedRegistry::Value;
+using namespace registry_cases;
 using Keys = std::map<std::string, std::map<std::string, Value>>;
 
 const std::string programKey = about::sysinfo::programKey;
 const std::string folderKey = about::sysinfo::folderKey;
 const std::string unavailable = FrmAbout::unavailableMessage;
-
-std::vector<std::uint8_t> bytes(const std::string& text) { return {text.begin(), text.end()}; }
-// A registry text value: its characters and the terminating zero byte.
-Value text(const std::string& s) { return {1, bytes(s + '\0')}; }
-Value ofType(std::uint32_t type, std::vector<std::uint8_t> data) { return {type, std::move(data)}; }
 
 // ---------------------------------------------------------------------------------------------
 // Starting System Information: which program starts, or the one message, for each registry.
@@ -48,8 +46,6 @@ struct SysInfoCase {
 const std::string toolPath = "C:\\Program Files\\Common Files\\msinfo32.exe";
 const std::string toolFolder = "C:\\Windows\\System32";
 const std::string folderTool = toolFolder + "\\MSINFO32.EXE";
-const std::string path1023(1023, 'p');
-const std::string path1024(1024, 'q');
 
 // A folder lookup that would succeed, to show when the second lookup is not made.
 const std::pair<const std::string, std::map<std::string, Value>> goodFolder{
@@ -125,37 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Registry, StartSysInfo, ::testing::ValuesIn(sysInfoCase
 
 // ---------------------------------------------------------------------------------------------
 // Reading one value: what KeyVal holds afterwards for each type and size.
-
-struct ValueCase {
-  const char* name;
-  Value value;
-  std::string keyValOnEntry;
-  bool expectRead;
-  std::string expectKeyVal;
-};
-
-std::vector<ValueCase> valueCases() {
-  const std::string full1024(1024, 'z');
-  return {
-      {"TextLosesItsTerminatingZero", text("C:\\x"), "old", true, "C:\\x"},
-      {"TextWithoutTerminatorKeepsAll", {1, bytes("abc")}, "", true, "abc"},
-      {"TextOf1024BytesWithZero", text(path1023), "", true, path1023},
-      {"TextOf1024CharactersWithoutZero", {1, bytes(full1024)}, "", true, full1024},
-      {"TextOf1025BytesIsNotRead", text(path1024), "old", false, ""},
-      // 1A 00 00 00: the last zero is cut, then 00 00 1A last to first give "&h001A".
-      {"NumberBecomesHexThenDecimal", ofType(4, {0x1A, 0, 0, 0}), "", true, "26"},
-      // Each byte in hex without leading zeros: 45 23 01 -> "1", "23", "45".
-      {"NumberBytesHaveNoLeadingZeros", ofType(4, {0x45, 0x23, 0x01, 0}), "", true, "74565"},
-      {"NumberReadLikeAHexLiteral", ofType(4, {0xFF, 0xFF, 0xFF, 0xFF}), "", true, "-1"},
-      {"NumberWiderThan32BitsStaysText", ofType(4, {0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), "", true,
-       "&h7FFFFFFFFF"},
-      {"NumberFollowsWhatKeyValHeld", ofType(4, {0x1A, 0, 0, 0}), "x", true, "&hx001A"},
-      {"ExpandableTextKeepsKeyVal", {2, bytes("%SystemRoot%\0")}, "kept", true, "kept"},
-      {"BinaryKeepsKeyVal", {3, {1, 2, 3}}, "kept", true, "kept"},
-  };
-}
-
-void PrintTo(const ValueCase& c, std::ostream* out) { *out << c.name; }
 
 class GetKeyValue : public ::testing::TestWithParam<ValueCase> {};
 
@@ -316,7 +281,9 @@ TEST(AboutWindow, SysInfoButtonShowsTheMessageWhenNothingIsRegistered) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The portable registry: a system-information program found in the searched folders.
+// The portable registry: a system-information program found in the searched folders. Windows
+// has the real registry instead (tests/windows).
+#ifndef _WIN32
 
 class PortableRegistryTest : public ::testing::Test {
  protected:
@@ -413,5 +380,7 @@ TEST_F(PortableRegistryTest, OnlyTheToolKeyBelowLocalMachineIsKnown) {
             0)
       << "key paths ignore case";
 }
+
+#endif  // _WIN32
 
 }  // namespace

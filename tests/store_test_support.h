@@ -2,10 +2,18 @@
 // Helpers for the save-file tests: a fresh current folder per test, whole-file reads and writes,
 // and the file layer that fails, trickles or loses power where a test tells it to.
 
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -18,12 +26,14 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/clock_settings.h"
 #include "store/file_layer.h"
 #include "store/save_file.h"
 #include "tests/faulty_file_layer.h"
+#include "toolkit/testing/temp_folder.h"
 
 namespace store_test {
 
@@ -53,9 +63,7 @@ class InFreshFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = fs::current_path();
-    std::string name = (fs::temp_directory_path() / "stopwatch-store-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(name.data()), nullptr);
-    folder_ = name;
+    folder_ = tk::testing::TempFolder::makeUniqueFolder("stopwatch-store-");
     fs::current_path(folder_);
   }
   void TearDown() override {
@@ -70,7 +78,8 @@ class InFreshFolder : public ::testing::Test {
   // The names in the current folder: shows a temporary file left behind.
   static std::set<std::string> folderEntries() {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator("."))
+      names.insert(entry.path().filename().string());
     return names;
   }
 
@@ -78,6 +87,57 @@ class InFreshFolder : public ::testing::Test {
   fs::path previous_;
   fs::path folder_;
 };
+
+// Which file a name leads to, so that a test sees whether a save replaced the file or wrote
+// into it: device and inode, or on Windows volume and file index.
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+
+inline FileIdentity fileIdentity(const fs::path& path) {
+#ifdef _WIN32
+  const HANDLE file =
+      ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info);
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  EXPECT_TRUE(known) << path;
+  return {info.dwVolumeSerialNumber,
+          (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+#else
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return {info.st_dev, info.st_ino};
+#endif
+}
+
+#ifdef _WIN32
+// The reasons in the words of Windows' own messages, as the save file gives them there.
+inline std::string windowsReasonText(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return "Access is denied";
+    case ENOSPC:
+      return "There is not enough space on the disk";
+    case EROFS:
+      return "The media is write protected";
+    case EISDIR:
+      return "It is a folder";
+    case EXDEV:
+      return "The system cannot move the file to a different disk drive";
+    case EIO:
+      return "The request could not be performed because of an I/O device error";
+    case EBUSY:
+      return "The requested resource is in use";
+    case ELOOP:
+      return "The name of the file cannot be resolved by the system";
+    case store::fileInUse:
+      return "Another program has it open; close it there and try again";
+    default:
+      return "(no Windows wording for errno " + std::to_string(error) + ")";
+  }
+}
+#else
 
 // "nobody" on Debian: a user without privileges that every machine has.
 inline constexpr uid_t nobodyId = 65534;
@@ -114,5 +174,7 @@ inline std::optional<std::string> runAs(uid_t uid,
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   return text;
 }
+
+#endif  // _WIN32
 
 }  // namespace store_test

@@ -10,6 +10,9 @@
 #include <iostream>
 
 #include "toolkit/qt/colours.h"
+#ifdef _WIN32
+#include "toolkit/windows_services.h"
+#endif
 
 namespace tk::qt {
 
@@ -31,14 +34,24 @@ std::optional<Colour> QtColourDialog::choose(Colour initial) {
   return fromQColor(chosen);
 }
 
+// On Windows the paths come from the registry in the ANSI code page, not in UTF-8 as Qt would
+// read them, and Qt's hidden-file test knows nothing of system files: plain Win32 does both.
 bool QtFileSystem::isPlainFile(const std::string& path) {
+#ifdef _WIN32
+  return windows::isPlainFile(path);
+#else
   const QFileInfo info(QString::fromStdString(path));
   return info.exists() && info.isFile() && !info.isHidden();
+#endif
 }
 
 bool QtProcesses::start(const std::string& path) {
+#ifdef _WIN32
+  return windows::startProgram(path);
+#else
   if (path.empty()) return false;
   return QProcess::startDetached(QString::fromStdString(path), {});
+#endif
 }
 
 void QtProcesses::endProcess(int status) {

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Runs a Windows program under Wine: wine-run.sh <program.exe> [arguments...]
+# The Wine prefix is the build folder's own ("wineprefix" beside CMakeCache.txt, found upwards
+# from the program), made on first use; the user's ~/.wine is never touched. Runs that start at
+# the same time wait for the one that makes the prefix.
+set -eu
+
+program=$1
+build=$(cd "$(dirname "$program")" && pwd)
+while [ ! -f "$build/CMakeCache.txt" ]; do
+  if [ "$build" = / ]; then
+    echo "wine-run.sh: $program is not inside a CMake build folder" >&2
+    exit 1
+  fi
+  build=$(dirname "$build")
+done
+
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=win64
+# No debug chatter, and no offer to download Mono or Gecko for a prefix that needs neither.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The tests open no windows; without a display Wine never tries to show one.
+unset DISPLAY WAYLAND_DISPLAY
+
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.made-by-wine-run" ]; then
+    rm -rf "$WINEPREFIX"
+    wine wineboot --init > /dev/null 2>&1 || true
+    wineserver -w  # wineboot returns before the prefix is written out
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-run.sh: could not make the Wine prefix $WINEPREFIX" >&2
+      exit 1
+    fi
+    touch "$WINEPREFIX/.made-by-wine-run"
+  fi
+) 9> "$build/wineprefix.lock"
+
+exec wine "$@"
