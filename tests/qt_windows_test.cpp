@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QProgressBar>
@@ -222,6 +224,37 @@ TEST_F(AboutWindowTest, EscapeAndEnterCloseItAndItOpensAgainFilledIn) {
     QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_FALSE(about.isLoaded()) << "key " << key;
     EXPECT_FALSE(about.isShown());
+  }
+}
+
+int visibleAboutWindows() {
+  int count = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    count += window->isVisible() && window->windowTitle().startsWith("About");
+  }
+  return count;
+}
+
+// Text fields take Ctrl+A as "select all" for themselves; the menu's shortcut must win there too.
+TEST_F(AboutWindowTest, CtrlAOpensOneAboutWindowFromEveryTextField) {
+  frmClock.lstAlarm.choose(0);  // "On": the alarm boxes take typing
+  QWidget* window = tk::qt::windowOf(frmClock);
+  for (tk::Control* field : std::vector<tk::Control*>{&frmClock.txtMinutes, &frmClock.txtSeconds,
+                                                      &frmClock.lstMinutes, &frmClock.lstSeconds}) {
+    if (about::FrmAbout* about = frmClock.aboutWindow(); about && about->isLoaded()) about->unload();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* widget = tk::qt::widgetOf(*field);
+    widget->setFocus(Qt::MouseFocusReason);
+    // An editable combo box keeps the focus itself and hands the keys to its typing field.
+    ASSERT_EQ(QApplication::focusWidget(), widget) << field->name();
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(widget) || (combo && combo->lineEdit())) << field->name();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    ASSERT_NE(frmClock.aboutWindow(), nullptr) << field->name();
+    EXPECT_TRUE(frmClock.aboutWindow()->isShown()) << field->name();
+    EXPECT_EQ(visibleAboutWindows(), 1) << field->name();
   }
 }
 

@@ -38,6 +38,7 @@ FormWindow::FormWindow(Form& form)
   containers_[&form] = client_;
   addControls(form, client_);
   setTabOrder();
+  giveMenuShortcutsPriority();
   setWindowStyle();
 }
 
@@ -79,6 +80,7 @@ void FormWindow::addMenu(QMenu* parentMenu, Menu& menu) {
   action->setObjectName(QString::fromStdString(menu.name()));
   if (!menu.shortcut().empty()) {
     action->setShortcut(QKeySequence(QString::fromStdString(menu.shortcut())));
+    menuShortcuts_.push_back(action->shortcut());
   }
   connect(action, &QAction::triggered, this, [this, &menu] {
     if (!detached_) menu.click();
@@ -149,6 +151,26 @@ void FormWindow::focusFirstControl() {
       return;
     }
   }
+}
+
+// Text fields claim some Ctrl keys for themselves (Ctrl+A selects all); the menus' shortcuts
+// must win wherever the focus is, so the fields are told not to claim those.
+void FormWindow::giveMenuShortcutsPriority() {
+  if (menuShortcuts_.empty()) return;
+  for (QWidget* widget : client_->findChildren<QWidget*>()) widget->installEventFilter(this);
+}
+
+bool FormWindow::isMenuShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  return std::find(menuShortcuts_.begin(), menuShortcuts_.end(), pressed) != menuShortcuts_.end();
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Left unaccepted, the shortcut override goes to the menu action instead of the widget.
+  if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void FormWindow::present() {

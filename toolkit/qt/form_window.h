@@ -2,6 +2,7 @@
 // The top-level window that shows one form: its menu bar, its client area and every control,
 // following the form as its observer and handing the user's actions back to it.
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -38,6 +39,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void setWindowStyle();
@@ -46,11 +48,14 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::vector<ControlView*> viewsInTabOrder() const;
   void setTabOrder();
   void focusFirstControl();
+  void giveMenuShortcutsPriority();
+  bool isMenuShortcut(const QKeyEvent& key) const;
 
   Form& form_;
   ClientAreaWidget* client_;
   std::map<const Control*, std::unique_ptr<ControlView>> views_;
   std::map<const Container*, ContainerWidget*> containers_;
+  std::vector<QKeySequence> menuShortcuts_;
   bool detached_ = false;
 };
 
