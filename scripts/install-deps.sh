@@ -14,6 +14,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   desktop-file-utils appstream
   clang libfuzzer-14-dev libclang-rt-14-dev
+  weston qt6-wayland
 )
 
 case "${1:-}" in

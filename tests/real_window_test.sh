@@ -21,6 +21,13 @@ wait_for 50 test -f "$work/fileClockSave.bin" || fail "the save file was not cre
 size=$(stat -c %s "$work/fileClockSave.bin")
 [ "$size" -eq 0 ] || fail "the save file made at start-up holds $size bytes; nothing was saved yet"
 
+# The window tells the window system that it keeps its size: no window manager offers to resize
+# or maximise it.
+hints=$(xprop -id "$main" WM_NORMAL_HINTS)
+min=$(sed -n 's/.*minimum size: //p' <<< "$hints")
+max=$(sed -n 's/.*maximum size: //p' <<< "$hints")
+[ -n "$min" ] && [ "$min" = "$max" ] || fail "the window's size hints allow resizing: $hints"
+
 # Ctrl+A brings the About window to the front, where it takes the keyboard focus; pressed again
 # while it is open, it brings back that same window. $1 says where the focus was.
 about_opens_once_from() {

@@ -1,9 +1,12 @@
 #include "toolkit/qt/form_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "toolkit/menu.h"
@@ -34,7 +37,6 @@ FormWindow::FormWindow(Form& form)
   client_->setFixedSize(toPixels(form.bounds().width), toPixels(form.bounds().height));
   if (form.mousePointer == MousePointer::ArrowHourglass) client_->setCursor(Qt::BusyCursor);
   setCentralWidget(client_);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
   containers_[&form] = client_;
   addControls(form, client_);
   setTabOrder();
@@ -174,17 +176,52 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormWindow::present() {
+  const bool firstShowing = !isVisible();
+  if (firstShowing) fixSize();
   if (form_.manualPosition) {
-    layout()->activate();
     // The form's position is that of its client area's top left corner.
     const QPoint clientTopLeft(toPixels(form_.screenLeft), toPixels(form_.screenTop));
-    setGeometry(QRect(clientTopLeft - client_->pos(), sizeHint()));
+    setGeometry(QRect(clientTopLeft - client_->pos(), fixedSize_));
   }
-  const bool firstShowing = !isVisible();
   show();
+  if (firstShowing) {
+    connect(windowHandle(), &QWindow::windowStateChanged, this,
+            &FormWindow::returnToNormalState, Qt::UniqueConnection);
+  }
   raise();
   activateWindow();
   if (firstShowing) focusFirstControl();
+}
+
+// The whole window keeps its size, and says so to the window system (the same minimum and
+// maximum size), so that none offers to resize or maximise it.
+void FormWindow::fixSize() {
+  layout()->activate();
+  fixedSize_ = sizeHint();
+  setFixedSize(fixedSize_);
+}
+
+// Some Wayland compositors maximise or fill the screen with a window whatever size it asked
+// for, and then end a client whose window does not take exactly the size they chose. There the
+// window lets itself be that size for the moment (its client area stays as designed) until it
+// is back to normal; on X11 it simply keeps its size. Either way it asks at once to be a normal
+// window again.
+void FormWindow::returnToNormalState(Qt::WindowState state) {
+  if (state != Qt::WindowMaximized && state != Qt::WindowFullScreen) return;
+  if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+    sizeReleased_ = true;
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  QTimer::singleShot(0, this, [this] { windowHandle()->setWindowStates(Qt::WindowNoState); });
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (sizeReleased_ && windowHandle()->windowStates() == Qt::WindowNoState &&
+      size() == fixedSize_) {
+    sizeReleased_ = false;
+    setFixedSize(fixedSize_);
+  }
 }
 
 void FormWindow::detach() {

@@ -40,6 +40,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void setWindowStyle();
@@ -49,6 +50,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void setTabOrder();
   void focusFirstControl();
   void giveMenuShortcutsPriority();
+  void fixSize();
+  void returnToNormalState(Qt::WindowState state);
   bool isMenuShortcut(const QKeyEvent& key) const;
 
   Form& form_;
@@ -56,6 +59,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::map<const Control*, std::unique_ptr<ControlView>> views_;
   std::map<const Container*, ContainerWidget*> containers_;
   std::vector<QKeySequence> menuShortcuts_;
+  QSize fixedSize_;          // the whole window's, menu bar and title included; set when shown
+  bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
   bool detached_ = false;
 };
 
