@@ -207,21 +207,34 @@ void FormWindow::fixSize() {
 // is back to normal; on X11 it simply keeps its size. Either way it asks at once to be a normal
 // window again.
 void FormWindow::returnToNormalState(Qt::WindowState state) {
-  if (state != Qt::WindowMaximized && state != Qt::WindowFullScreen) return;
+  if (askingForNormalState_) return;  // our own request: the window system has not answered yet
+  if (state != Qt::WindowMaximized && state != Qt::WindowFullScreen) {
+    fixSizeAgainWhenNormal();
+    return;
+  }
   if (QGuiApplication::platformName() == QLatin1String("wayland")) {
     sizeReleased_ = true;
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
-  QTimer::singleShot(0, this, [this] { windowHandle()->setWindowStates(Qt::WindowNoState); });
+  QTimer::singleShot(0, this, [this] {
+    askingForNormalState_ = true;
+    windowHandle()->setWindowStates(Qt::WindowNoState);
+    askingForNormalState_ = false;
+  });
 }
 
-void FormWindow::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
+// The window system tells the normal state and the size that goes with it in either order.
+void FormWindow::fixSizeAgainWhenNormal() {
   if (sizeReleased_ && windowHandle()->windowStates() == Qt::WindowNoState &&
       size() == fixedSize_) {
     sizeReleased_ = false;
     setFixedSize(fixedSize_);
   }
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  fixSizeAgainWhenNormal();
 }
 
 void FormWindow::detach() {

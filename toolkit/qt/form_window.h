@@ -52,6 +52,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void giveMenuShortcutsPriority();
   void fixSize();
   void returnToNormalState(Qt::WindowState state);
+  void fixSizeAgainWhenNormal();
   bool isMenuShortcut(const QKeyEvent& key) const;
 
   Form& form_;
@@ -61,6 +62,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::vector<QKeySequence> menuShortcuts_;
   QSize fixedSize_;          // the whole window's, menu bar and title included; set when shown
   bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
+  bool askingForNormalState_ = false;
   bool detached_ = false;
 };
 
