@@ -241,7 +241,9 @@ TEST_F(AboutWindowTest, CtrlAOpensOneAboutWindowFromEveryTextField) {
   QWidget* window = tk::qt::windowOf(frmClock);
   for (tk::Control* field : std::vector<tk::Control*>{&frmClock.txtMinutes, &frmClock.txtSeconds,
                                                       &frmClock.lstMinutes, &frmClock.lstSeconds}) {
-    if (about::FrmAbout* about = frmClock.aboutWindow(); about && about->isLoaded()) about->unload();
+    if (about::FrmAbout* about = frmClock.aboutWindow(); about && about->isLoaded()) {
+      about->unload();
+    }
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QWidget* widget = tk::qt::widgetOf(*field);
@@ -273,7 +275,8 @@ TEST_F(AboutWindowTest, SeparatorIsACrispGreyLineOverAWhiteOne) {
                                  {164, Qt::white}, {165, Qt::white}, {166, background}};
   for (int x : {10, 100, 250, 370}) {
     for (const Row& row : rows) {
-      EXPECT_EQ(colourName(image.pixel(x, row.y)), row.colour.name().toStdString()) << "at " << x << "," << row.y;
+      EXPECT_EQ(colourName(image.pixel(x, row.y)), row.colour.name().toStdString())
+          << "at " << x << "," << row.y;
     }
   }
 }

@@ -36,7 +36,8 @@ class WindowStatesTest : public ::testing::Test {
     tk::qt::FormWindow* shown = tk::qt::windowOf(frmClock);
     QWindow* window = shown->windowHandle();
     return window->windowStates() == Qt::WindowNoState && shown->client()->size() == designed &&
-           window->minimumSize() == window->maximumSize() && window->size() == window->minimumSize();
+           window->minimumSize() == window->maximumSize() &&
+           window->size() == window->minimumSize();
   }
 
   const QSize designed{529, 407};

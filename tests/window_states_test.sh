@@ -54,9 +54,11 @@ last_size() {
 min=$(last_size min)
 max=$(last_size max)
 [ -n "$min" ] && [ "$min" = "$max" ] && [ "$min" != "(0, 0)" ] ||
-  fail_on_wayland "on Wayland the window does not say it keeps its size: minimum $min, maximum $max"
+  fail_on_wayland "on Wayland the window does not say it keeps its size: min $min, max $max"
 # Frames the compositor took: a first one, then the ticks' repaints.
-frames() { sed -n '/set_title("Stopwatch")/,$p' "$work/program.log" | grep -c 'wl_surface@[0-9]*\.attach'; }
+frames() {
+  sed -n '/set_title("Stopwatch")/,$p' "$work/program.log" | grep -c 'wl_surface@[0-9]*\.attach'
+}
 three_frames() { [ "$(frames)" -ge 3 ]; }
 wait_for 100 three_frames || program_ended ||
   fail_on_wayland "the Stopwatch window drew $(frames) frames on Wayland, not 3"

@@ -169,7 +169,8 @@ bool FormWindow::isMenuShortcut(const QKeyEvent& key) const {
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
   // Left unaccepted, the shortcut override goes to the menu action instead of the widget.
-  if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
     return true;
   }
   return QMainWindow::eventFilter(watched, event);
@@ -185,8 +186,8 @@ void FormWindow::present() {
   }
   show();
   if (firstShowing) {
-    connect(windowHandle(), &QWindow::windowStateChanged, this,
-            &FormWindow::returnToNormalState, Qt::UniqueConnection);
+    connect(windowHandle(), &QWindow::windowStateChanged, this, &FormWindow::returnToNormalState,
+            Qt::UniqueConnection);
   }
   raise();
   activateWindow();

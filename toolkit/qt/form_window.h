@@ -60,7 +60,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::map<const Control*, std::unique_ptr<ControlView>> views_;
   std::map<const Container*, ContainerWidget*> containers_;
   std::vector<QKeySequence> menuShortcuts_;
-  QSize fixedSize_;          // the whole window's, menu bar and title included; set when shown
+  QSize fixedSize_;            // the whole window's, menu bar and title included; set when shown
   bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
   bool askingForNormalState_ = false;
   bool detached_ = false;
