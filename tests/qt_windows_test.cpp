@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSlider>
 #include <QTest>
 
 #include "about/frm_about.h"
@@ -41,6 +44,8 @@ int redPixelsIn(const QImage& image, const QRect& area) {
   }
   return count;
 }
+
+std::string colourName(QRgb pixel) { return QColor(pixel).name().toStdString(); }
 
 class ClockWindowRenderTest : public ::testing::Test {
  protected:
@@ -103,6 +108,38 @@ TEST_F(ClockWindowRenderTest, StopButtonIsGreenAtTheTopRightAndHasTheFocus) {
 
   ASSERT_TRUE(QTest::qWaitForWindowActive(tk::qt::windowOf(frmClock)));
   EXPECT_EQ(QApplication::focusWidget(), stop);
+}
+
+// The coloured buttons show their colour itself, flat: the style's shading would make the red of
+// Preset Now a salmon close to Reset's pink. The inner corners sit clear of the centred captions.
+TEST_F(ClockWindowRenderTest, ColouredButtonsShowExactlyTheirColours) {
+  const QImage image = tk::qt::grabClient(frmClock);
+  struct Face {
+    tk::CommandButton& button;
+    QColor colour;
+  };
+  const std::vector<Face> faces = {{frmClock.cmdPreset, QColor(255, 0, 0)},
+                                   {frmClock.cmdStartStop, QColor(0, 192, 0)},
+                                   {frmClock.cmdReset, QColor(255, 192, 255)}};
+  for (const Face& face : faces) {
+    const QRect inside = tk::qt::widgetOf(face.button)->geometry().adjusted(3, 3, -4, -4);
+    for (QPoint corner : {inside.topLeft(), inside.topRight(), inside.bottomLeft(),
+                          inside.bottomRight(), QPoint(inside.left(), inside.center().y())}) {
+      EXPECT_EQ(colourName(image.pixel(corner)), face.colour.name().toStdString())
+          << face.button.name() << " at " << corner.x() << "," << corner.y();
+    }
+  }
+}
+
+// Page Down and Page Up move the colour slider by the usual large step of five, so one press
+// goes from the first part to the last and back.
+TEST_F(ClockWindowRenderTest, SliderPagesByFivePlaces) {
+  auto* slider = qobject_cast<QSlider*>(tk::qt::widgetOf(frmClock.sldColourPick));
+  ASSERT_NE(slider, nullptr);
+  QTest::keyClick(slider, Qt::Key_PageDown);
+  EXPECT_EQ(frmClock.sldColourPick.value(), 4);
+  QTest::keyClick(slider, Qt::Key_PageUp);
+  EXPECT_EQ(frmClock.sldColourPick.value(), 0);
 }
 
 // Waits for the real loop's ticks until the readout shows `seconds`.
@@ -187,6 +224,60 @@ TEST_F(AboutWindowTest, EscapeAndEnterCloseItAndItOpensAgainFilledIn) {
     QTest::keyClick(QApplication::focusWidget(), key);
     EXPECT_FALSE(about.isLoaded()) << "key " << key;
     EXPECT_FALSE(about.isShown());
+  }
+}
+
+int visibleAboutWindows() {
+  int count = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    count += window->isVisible() && window->windowTitle().startsWith("About");
+  }
+  return count;
+}
+
+// Text fields take Ctrl+A as "select all" for themselves; the menu's shortcut must win there too.
+TEST_F(AboutWindowTest, CtrlAOpensOneAboutWindowFromEveryTextField) {
+  frmClock.lstAlarm.choose(0);  // "On": the alarm boxes take typing
+  QWidget* window = tk::qt::windowOf(frmClock);
+  for (tk::Control* field : std::vector<tk::Control*>{&frmClock.txtMinutes, &frmClock.txtSeconds,
+                                                      &frmClock.lstMinutes, &frmClock.lstSeconds}) {
+    if (about::FrmAbout* about = frmClock.aboutWindow(); about && about->isLoaded()) {
+      about->unload();
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget* widget = tk::qt::widgetOf(*field);
+    widget->setFocus(Qt::MouseFocusReason);
+    // An editable combo box keeps the focus itself and hands the keys to its typing field.
+    ASSERT_EQ(QApplication::focusWidget(), widget) << field->name();
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(widget) || (combo && combo->lineEdit())) << field->name();
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    ASSERT_NE(frmClock.aboutWindow(), nullptr) << field->name();
+    EXPECT_TRUE(frmClock.aboutWindow()->isShown()) << field->name();
+    EXPECT_EQ(visibleAboutWindows(), 1) << field->name();
+  }
+}
+
+// The etched separator: one crisp row of grey with white rows below it, not a smoothed blur
+// of paler greys over neighbouring rows.
+TEST_F(AboutWindowTest, SeparatorIsACrispGreyLineOverAWhiteOne) {
+  const QImage image = tk::qt::grabClient(openAbout());
+  const QColor background(image.pixel(200, 150));
+  ASSERT_NE(background, QColor(Qt::white));
+  struct Row {
+    int y;
+    QColor colour;
+  };
+  // The grey line lies at 2445 twips (row 163), the two-pixel white one at 2460 (rows 164, 165).
+  const std::vector<Row> rows = {{162, background}, {163, QColor(0x80, 0x80, 0x80)},
+                                 {164, Qt::white}, {165, Qt::white}, {166, background}};
+  for (int x : {10, 100, 250, 370}) {
+    for (const Row& row : rows) {
+      EXPECT_EQ(colourName(image.pixel(x, row.y)), row.colour.name().toStdString())
+          << "at " << x << "," << row.y;
+    }
   }
 }
 

@@ -50,6 +50,17 @@ program_ended() {
 
 windows_named() { xdotool search --onlyvisible --name "$1" 2> /dev/null; }
 count_windows() { windows_named "$1" | grep -c . ; }
+no_window_named() { ! windows_named "$1" > /dev/null; }
+# True when the window with the keyboard focus has a title starting with $1.
+focus_is_on() { [[ $(xdotool getwindowfocus getwindowname 2> /dev/null) == "$1"* ]]; }
+
+# Clicks the main window's client area at pixel ($1, $2), the design's twips / 15. The menu bar
+# sits above the 529 x 407 client area.
+click_client() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool mousemove --sync $((X + $1)) $((Y + HEIGHT - 407 + $2)) click 1
+}
 
 # A free display number, chosen by the server itself.
 start_display() {

@@ -1,4 +1,7 @@
 #include <QSignalBlocker>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <optional>
 
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/control_views.h"
@@ -15,10 +18,47 @@ QColor readableTextOn(const QColor& face) {
   return luma < 100 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
+// A push button whose face, when it has a colour of its own, is that colour and nothing else.
+// The widget style shades a button's face as a gradient of its palette colour, which turns a
+// red face salmon; here the style draws only the frame, the caption and the focus.
+class ColouredFaceButton : public QPushButton {
+ public:
+  explicit ColouredFaceButton(QWidget* parent) : QPushButton(parent) {}
+
+  void setFace(const QColor& face) {
+    face_ = face;
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    if (!face_) {
+      QPushButton::paintEvent(event);
+      return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    // Inside the frame's two pixels: its outline and its inner light edge.
+    painter.fillRect(rect().adjusted(2, 2, -2, -2), *face_);
+    painter.drawControl(QStyle::CE_PushButtonLabel, option);
+    if (option.state & QStyle::State_HasFocus) {
+      QStyleOptionFocusRect focus;
+      focus.QStyleOption::operator=(option);
+      focus.rect = style()->subElementRect(QStyle::SE_PushButtonFocusRect, &option, this);
+      painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+  }
+
+ private:
+  std::optional<QColor> face_;
+};
+
 }  // namespace
 
 CommandButtonView::CommandButtonView(CommandButton& button, QWidget* parent)
-    : ControlView(button, new QPushButton(parent)), button_(button),
+    : ControlView(button, new ColouredFaceButton(parent)), button_(button),
       widget_(static_cast<QPushButton*>(widget())) {
   // Enter presses the focused button, as Space does.
   widget_->setAutoDefault(true);
@@ -33,6 +73,7 @@ void CommandButtonView::applyOwn(Property property) {
     palette.setColor(QPalette::Button, face);
     palette.setColor(QPalette::ButtonText, readableTextOn(face));
     widget_->setPalette(palette);
+    static_cast<ColouredFaceButton*>(widget_)->setFace(face);
   }
 }
 

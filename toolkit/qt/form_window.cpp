@@ -1,9 +1,12 @@
 #include "toolkit/qt/form_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "toolkit/menu.h"
@@ -34,10 +37,10 @@ FormWindow::FormWindow(Form& form)
   client_->setFixedSize(toPixels(form.bounds().width), toPixels(form.bounds().height));
   if (form.mousePointer == MousePointer::ArrowHourglass) client_->setCursor(Qt::BusyCursor);
   setCentralWidget(client_);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
   containers_[&form] = client_;
   addControls(form, client_);
   setTabOrder();
+  giveMenuShortcutsPriority();
   setWindowStyle();
 }
 
@@ -79,6 +82,7 @@ void FormWindow::addMenu(QMenu* parentMenu, Menu& menu) {
   action->setObjectName(QString::fromStdString(menu.name()));
   if (!menu.shortcut().empty()) {
     action->setShortcut(QKeySequence(QString::fromStdString(menu.shortcut())));
+    menuShortcuts_.push_back(action->shortcut());
   }
   connect(action, &QAction::triggered, this, [this, &menu] {
     if (!detached_) menu.click();
@@ -151,18 +155,87 @@ void FormWindow::focusFirstControl() {
   }
 }
 
+// Text fields claim some Ctrl keys for themselves (Ctrl+A selects all); the menus' shortcuts
+// must win wherever the focus is, so the fields are told not to claim those.
+void FormWindow::giveMenuShortcutsPriority() {
+  if (menuShortcuts_.empty()) return;
+  for (QWidget* widget : client_->findChildren<QWidget*>()) widget->installEventFilter(this);
+}
+
+bool FormWindow::isMenuShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  return std::find(menuShortcuts_.begin(), menuShortcuts_.end(), pressed) != menuShortcuts_.end();
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Left unaccepted, the shortcut override goes to the menu action instead of the widget.
+  if (event->type() == QEvent::ShortcutOverride &&
+      isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void FormWindow::present() {
+  const bool firstShowing = !isVisible();
+  if (firstShowing) fixSize();
   if (form_.manualPosition) {
-    layout()->activate();
     // The form's position is that of its client area's top left corner.
     const QPoint clientTopLeft(toPixels(form_.screenLeft), toPixels(form_.screenTop));
-    setGeometry(QRect(clientTopLeft - client_->pos(), sizeHint()));
+    setGeometry(QRect(clientTopLeft - client_->pos(), fixedSize_));
   }
-  const bool firstShowing = !isVisible();
   show();
+  if (firstShowing) {
+    connect(windowHandle(), &QWindow::windowStateChanged, this, &FormWindow::returnToNormalState,
+            Qt::UniqueConnection);
+  }
   raise();
   activateWindow();
   if (firstShowing) focusFirstControl();
+}
+
+// The whole window keeps its size, and says so to the window system (the same minimum and
+// maximum size), so that none offers to resize or maximise it.
+void FormWindow::fixSize() {
+  layout()->activate();
+  fixedSize_ = sizeHint();
+  setFixedSize(fixedSize_);
+}
+
+// Some Wayland compositors maximise or fill the screen with a window whatever size it asked
+// for, and then end a client whose window does not take exactly the size they chose. There the
+// window lets itself be that size for the moment (its client area stays as designed) until it
+// is back to normal; on X11 it simply keeps its size. Either way it asks at once to be a normal
+// window again.
+void FormWindow::returnToNormalState(Qt::WindowState state) {
+  if (askingForNormalState_) return;  // our own request: the window system has not answered yet
+  if (state != Qt::WindowMaximized && state != Qt::WindowFullScreen) {
+    fixSizeAgainWhenNormal();
+    return;
+  }
+  if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+    sizeReleased_ = true;
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  QTimer::singleShot(0, this, [this] {
+    askingForNormalState_ = true;
+    windowHandle()->setWindowStates(Qt::WindowNoState);
+    askingForNormalState_ = false;
+  });
+}
+
+// The window system tells the normal state and the size that goes with it in either order.
+void FormWindow::fixSizeAgainWhenNormal() {
+  if (sizeReleased_ && windowHandle()->windowStates() == Qt::WindowNoState &&
+      size() == fixedSize_) {
+    sizeReleased_ = false;
+    setFixedSize(fixedSize_);
+  }
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  fixSizeAgainWhenNormal();
 }
 
 void FormWindow::detach() {

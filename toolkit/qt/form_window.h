@@ -2,6 +2,7 @@
 // The top-level window that shows one form: its menu bar, its client area and every control,
 // following the form as its observer and handing the user's actions back to it.
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -38,6 +39,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void setWindowStyle();
@@ -46,11 +49,20 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::vector<ControlView*> viewsInTabOrder() const;
   void setTabOrder();
   void focusFirstControl();
+  void giveMenuShortcutsPriority();
+  void fixSize();
+  void returnToNormalState(Qt::WindowState state);
+  void fixSizeAgainWhenNormal();
+  bool isMenuShortcut(const QKeyEvent& key) const;
 
   Form& form_;
   ClientAreaWidget* client_;
   std::map<const Control*, std::unique_ptr<ControlView>> views_;
   std::map<const Container*, ContainerWidget*> containers_;
+  std::vector<QKeySequence> menuShortcuts_;
+  QSize fixedSize_;            // the whole window's, menu bar and title included; set when shown
+  bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
+  bool askingForNormalState_ = false;
   bool detached_ = false;
 };
 

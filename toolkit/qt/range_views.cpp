@@ -36,7 +36,7 @@ SliderView::SliderView(Slider& slider, QWidget* parent)
   widget_->setTickPosition(QSlider::TicksBelow);  // below, or right of a vertical one
   widget_->setTickInterval(1);
   widget_->setSingleStep(1);
-  widget_->setPageStep(1);
+  widget_->setPageStep(5);  // the toolkit's large change: Page Up and Page Down move five places
   QObject::connect(widget_, &QSlider::valueChanged, [this](int value) {
     slider_.slideTo(value);
     apply(Property::Value);
