@@ -2,7 +2,7 @@
 # screenshot, and following the program's process. Source it after setting `output` (the folder
 # for screenshots) and `shot_name`; it fails when Xvfb or xdotool is missing.
 
-for tool in Xvfb xdotool xdpyinfo; do
+for tool in Xvfb xdotool; do
   if ! command -v "$tool" > /dev/null; then
     echo "FAILED: $tool is not installed (scripts/install-deps.sh test)"
     exit 1
@@ -62,23 +62,15 @@ click_client() {
   xdotool mousemove --sync $((X + $1)) $((Y + HEIGHT - 407 + $2)) click 1
 }
 
-# A display of our own at a random number. The lowest free number, which the server would pick
-# itself, may have been left a moment ago by another test's server, whose socket can still answer
-# while that server ends; the program would then connect to a dying display.
+# A free display number, chosen by the server itself. -noreset: by default the server resets
+# whenever its last client leaves (each xdotool call is a client), and a program connecting
+# during that reset is refused.
 start_display() {
-  local attempt number
-  for attempt in 1 2 3 4 5; do
-    number=$((100 + RANDOM % 30000))
-    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp 2> /dev/null &
-    xvfb_pid=$!
-    export DISPLAY=":$number"
-    wait_for 100 display_answers && return 0
-    kill "$xvfb_pid" 2> /dev/null  # the number was taken: try another
-    wait "$xvfb_pid" 2> /dev/null
-  done
-  fail "Xvfb did not start"
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+  xvfb_pid=$!
+  wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
+  export DISPLAY=":$(cat "$work/display")"
 }
-display_answers() { kill -0 "$xvfb_pid" 2> /dev/null && xdpyinfo > /dev/null 2>&1; }
 
 # Starts the program in the current folder and waits for its main window; sets `main`.
 start_program() {
