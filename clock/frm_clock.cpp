@@ -3,9 +3,6 @@
 #include <cstdlib>
 
 #include "about/frm_about.h"
-#include "settings/alarm.h"
-#include "settings/apply_settings.h"
-#include "settings/colours.h"
 
 namespace clock_window {
 
@@ -41,23 +38,17 @@ void FrmClock::wireHandlers() {
     settings_.digitalOn = settings::toFlag(chkDigitalToggle.value() == tk::CheckBox::Checked);
   };
 
-  txtMinutes.onChange = [this] {
-    settings::alarmTextChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes);
-  };
-  txtSeconds.onChange = [this] {
-    settings::alarmTextChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds);
-  };
-  lstAlarm.onClick = [this] { settings::alarmSwitchClicked(*this, settings_); };
-  TimerAlarmFlash.onTimer = [this] { settings::alarmFlashTimer(*this); };
-  cmdChangeColour.onClick = [this] { settings::changeColourClicked(*this, settings_); };
+  txtMinutes.onChange = [this] { alarmBoxChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes); };
+  txtSeconds.onChange = [this] { alarmBoxChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds); };
+  lstAlarm.onClick = [this] { alarmSwitchClicked(); };
+  TimerAlarmFlash.onTimer = [this] { alarmFlashTimer(); };
+  cmdChangeColour.onClick = [this] { changeColourClicked(); };
 
   cmdSave.onClick = [this] { saveClicked(); };
   cmdLoad.onClick = [this] { loadClicked(); };
   chkClearSaved.onClick = [this] { clearSavedClicked(); };
   for (int slot = 1; slot <= settings::slotCount; ++slot) {
-    slotOption(slot).onClick = [this, slot] {
-      cmdLoad.setEnabled(isSet(slots_[static_cast<std::size_t>(slot - 1)].saved));
-    };
+    slotOption(slot).onClick = [this, slot] { cmdLoad.setEnabled(slotSaved(slot)); };
   }
 }
 
@@ -69,9 +60,9 @@ void FrmClock::load() {
   minuteHand.setY1(dial_.centreY);
   Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius), tk::sub16(dial_.centreY, dial_.radius),
                        tk::mul16(dial_.radius, 2), tk::mul16(dial_.radius, 2)});
-  settings_.digitalOn = flagTrue;
+  // settings_ holds the defaults already: the lists' Click handlers that filling them raises
+  // (the alarm switch set to Off) find the default record and leave it as it was.
   fillPresetLists();
-  settings::initSettings(settings_);
   loadSlotsFromFile();
 }
 
@@ -85,8 +76,6 @@ void FrmClock::fillPresetLists() {
   lstSeconds.setListIndex(0);
   lstAlarm.setListIndex(1);
 }
-
-void FrmClock::applySettings() { settings::applySettings(*this, settings_, slots_); }
 
 // ---- The tick -------------------------------------------------------------------------------
 
@@ -156,58 +145,6 @@ void FrmClock::startStopClicked() {
     Timer1.setEnabled(true);
     cmdStartStop.setCaption("Stop");
   }
-}
-
-// ---- The save slots -------------------------------------------------------------------------
-
-int FrmClock::chosenSlot() {
-  int chosen = 0;
-  for (int slot = 1; slot <= settings::slotCount; ++slot) {
-    if (slotOption(slot).value()) chosen = slot;
-  }
-  if (chosen == 0) throw tk::RuntimeError::subscriptOutOfRange();
-  return chosen;
-}
-
-void FrmClock::saveClicked() {
-  auto& slot = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
-  slot = settings_;
-  slot.saved = flagTrue;
-  applySettings();
-  cmdLoad.setEnabled(true);
-  saveSlotsToFile();
-}
-
-void FrmClock::loadClicked() {
-  settings_ = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
-  applySettings();
-}
-
-void FrmClock::clearSavedClicked() {
-  // A momentary button: ticking it clears the slots, and it unticks itself at once. Unticking
-  // raises this handler once more, which finds the box unticked and does nothing.
-  if (chkClearSaved.value() == tk::CheckBox::Checked) {
-    for (auto& slot : slots_) slot.saved = flagFalse;
-    saveSlotsToFile();
-    applySettings();
-    optLoadSaveOne.setValue(true);
-  }
-  chkClearSaved.setValue(tk::CheckBox::Unchecked);
-}
-
-void FrmClock::loadSlotsFromFile() {
-  const store::FileResult result = saveFile_.load(slots_);
-  applySettings();
-  if (!result) showSaveFileError(result);
-}
-
-void FrmClock::saveSlotsToFile() {
-  const store::FileResult result = saveFile_.save(slots_);
-  if (!result) showSaveFileError(result);
-}
-
-void FrmClock::showSaveFileError(const store::FileResult& result) {
-  platform().messages.show(result.message());
 }
 
 }  // namespace clock_window

@@ -37,30 +37,40 @@ class FrmClock : public ClockDesign {
   }
 
  private:
+  // frm_clock.cpp: start-up, the tick and the display.
   void wireHandlers();
   void load();
   void fillPresetLists();
-  void loadSlotsFromFile();
-  void saveSlotsToFile();
-  void applySettings();
-
   void tick();
   void updateDisplay();
   void startStopClicked();
   void endFlash();
   bool flashing() const;
 
+  // shown_settings.cpp: the alarm, the colours and showing a whole record.
+  void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);
+  void alarmSwitchClicked();
+  void alarmFlashTimer();
+  void changeColourClicked();
+  void showDigitsColour();
+  void applySettings();
+
+  // save_slots.cpp: the five slots, Load, Save, Clear Saved and the save file.
+  void enableSlotControls();
   void saveClicked();
   void loadClicked();
   void clearSavedClicked();
   int chosenSlot();
+  bool slotSaved(int slot) const;
+  void loadSlotsFromFile();
+  void saveSlotsToFile();
   void showSaveFileError(const store::FileResult& result);
 
   std::int16_t seconds_ = 0;
   std::int16_t minutes_ = 0;
   DialGeometry dial_{0, 0, 0, 0.0};
   std::int16_t flashCount_ = 0;
-  settings::ClockSettings settings_{};
+  settings::ClockSettings settings_ = settings::defaultSettings;
   settings::Slots slots_{};
   store::SaveFile saveFile_;
   std::unique_ptr<about::FrmAbout> frmAbout_;

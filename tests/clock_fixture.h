@@ -28,12 +28,6 @@ inline void writeSaveFile(const settings::Slots& slots) {
       .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
 }
 
-inline settings::ClockSettings defaultRecord() {
-  settings::ClockSettings s;
-  settings::initSettings(s);
-  return s;
-}
-
 class ClockTest : public ::testing::Test {
  protected:
   TempFolder folder;

@@ -22,10 +22,7 @@ TEST_F(ClockTest, StartsWithFilledListsDefaultsAndTheDesignedReadoutUntilTheFirs
   EXPECT_EQ(clock->lstAlarm.listIndex(), 1);
   EXPECT_FALSE(clock->txtMinutes.enabled());
   EXPECT_FALSE(clock->txtSeconds.enabled());
-  EXPECT_EQ(clock->currentSettings(), [] {
-    auto s = defaultRecord();
-    return s;
-  }());
+  EXPECT_EQ(clock->currentSettings(), settings::defaultSettings);
 
   EXPECT_EQ(clock->Clockface.bounds(), (tk::Rect{2000, 1000, 2000, 2000}));
   for (tk::Line* hand : {&clock->secondHand, &clock->minuteHand}) {

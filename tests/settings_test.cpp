@@ -166,12 +166,12 @@ TEST_F(ClockTest, SlotButtonsFollowTheSavedFlagsOfTheFile) {
       EXPECT_EQ(clock->slotOption(slot).enabled(), c.enabled[slot - 1]) << "slot " << slot;
     }
     EXPECT_EQ(clock->cmdLoad.enabled(), c.load);
-    EXPECT_EQ(clock->currentSettings(), defaultRecord()) << "start-up never loads a slot";
+    EXPECT_EQ(clock->currentSettings(), settings::defaultSettings) << "start-up never loads a slot";
   }
 }
 
 TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) {
-  ClockSettings record = defaultRecord();
+  ClockSettings record = settings::defaultSettings;
   record.saved = settings::flagTrue;
   record.alarmMinutes = 75;
   record.alarmSeconds = -32768;
@@ -218,7 +218,7 @@ TEST_F(ClockTest, StoredAlarmTimesOutsideTheRangeShowAndCountAsZero) {
   for (const std::int16_t stored : storedValues) {
     SCOPED_TRACE("stored " + std::to_string(stored));
     TempFolder ownFolder;
-    ClockSettings record = defaultRecord();
+    ClockSettings record = settings::defaultSettings;
     record.saved = settings::flagTrue;
     record.alarmOn = settings::flagTrue;
     record.alarmMinutes = stored;

@@ -24,7 +24,7 @@ using settings::Slots;
 Slots newSlots() {
   Slots slots{};
   for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
+    slots[k] = settings::defaultSettings;
     slots[k].alarmMinutes = static_cast<std::int16_t>(k + 1);
     slots[k].saved = settings::flagTrue;
   }

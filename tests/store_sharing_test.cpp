@@ -23,7 +23,7 @@ constexpr uid_t otherUser = 4242;
 Slots newSlots() {
   Slots slots{};
   for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
+    slots[k] = settings::defaultSettings;
     slots[k].alarmSeconds = static_cast<std::int16_t>(10 + k);
     slots[k].saved = settings::flagTrue;
   }

@@ -23,7 +23,7 @@ using settings::Slots;
 Slots newSlots() {
   Slots slots{};
   for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
+    slots[k] = settings::defaultSettings;
     slots[k].alarmMinutes = static_cast<std::int16_t>(20 + k);
     slots[k].saved = settings::flagTrue;
   }
