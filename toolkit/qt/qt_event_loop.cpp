@@ -17,20 +17,20 @@ constexpr Milliseconds longestWait = 24 * 60 * 60 * 1000;
 
 }  // namespace
 
-QtEventLoop::QtEventLoop() : start_(std::chrono::steady_clock::now()) {
+QtEventLoop::QtEventLoop(const ElapsedClock& clock) : clock_(clock), start_(clock.now()) {
   wakeUp_.setSingleShot(true);
   wakeUp_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&wakeUp_, &QTimer::timeout, [this] { wake(); });
 }
 
 Milliseconds QtEventLoop::clockNow() const {
-  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  const auto elapsed = clock_.now() - start_;
   return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
 }
 
 std::chrono::nanoseconds QtEventLoop::untilNextDeadline() const {
   const auto due = start_ + std::chrono::milliseconds(nextDeadline());
-  return due - std::chrono::steady_clock::now();
+  return due - clock_.now();
 }
 
 void QtEventLoop::deadlinesChanged() {
