@@ -86,7 +86,8 @@ class Bench : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     if (measuring_ && event->type() == QEvent::Paint) {
       ++paints_;
-      if (rightPaintedAt_ == Clock::time_point{} && readingIsRight()) rightPaintedAt_ = Clock::now();
+      if (rightPaintedAt_ == Clock::time_point{} && readingIsRight())
+        rightPaintedAt_ = Clock::now();
     }
     return false;
   }
@@ -133,10 +134,11 @@ void row(const char* name, const std::vector<Resume>& runs) {
   std::printf("  %-22s %10.1f %10.1f %12.2f %12.2f %8d\n", name, median(right),
               *std::max_element(right.begin(), right.end()), median(busy),
               *std::max_element(busy.begin(), busy.end()), maxPaints);
-  std::printf("RESULT resume_catch_up asleep=\"%s\" runs=%zu right_painted_median_ms=%.1f "
-              "right_painted_max_ms=%.1f busy_median_ms=%.2f busy_max_ms=%.2f max_paints=%d\n",
-              name, runs.size(), median(right), *std::max_element(right.begin(), right.end()),
-              median(busy), *std::max_element(busy.begin(), busy.end()), maxPaints);
+  std::printf(
+      "RESULT resume_catch_up asleep=\"%s\" runs=%zu right_painted_median_ms=%.1f "
+      "right_painted_max_ms=%.1f busy_median_ms=%.2f busy_max_ms=%.2f max_paints=%d\n",
+      name, runs.size(), median(right), *std::max_element(right.begin(), right.end()), median(busy),
+      *std::max_element(busy.begin(), busy.end()), maxPaints);
 }
 
 }  // namespace
@@ -151,16 +153,16 @@ int main(int argc, char** argv) {
   Bench bench;
   std::printf("Resume to the right reading on screen, %d resumes each (%s)\n", runs,
               qgetenv("QT_QPA_PLATFORM").constData());
-  std::printf("  %-22s %10s %10s %12s %12s %8s\n", "asleep", "median ms", "max ms",
-              "busy med ms", "busy max ms", "paints");
+  std::printf("  %-22s %10s %10s %12s %12s %8s\n", "asleep", "median ms", "max ms", "busy med ms",
+              "busy max ms", "paints");
   struct Length {
     const char* name;
     std::chrono::milliseconds asleep;
     bool held;
   };
-  for (const Length& length : {Length{"1 minute", 1min, true}, Length{"1 hour", 1h, true},
-                               Length{"24 hours", 24h, true},
-                               Length{"24 hours, screen not held", 24h, false}}) {
+  for (const Length& length :
+       {Length{"1 minute", 1min, true}, Length{"1 hour", 1h, true}, Length{"24 hours", 24h, true},
+        Length{"24 hours, screen not held", 24h, false}}) {
     bench.holdScreen(length.held);
     std::vector<Resume> results;
     for (int i = 0; i < runs; ++i) results.push_back(bench.resumeAfter(length.asleep, random));

@@ -85,8 +85,8 @@ class ResumeTest : public ::testing::Test, public QObject {
   }
   // Runs the Qt loop until the client area has been painted showing at least `seconds`.
   bool waitForPaintOf(int seconds) {
-    return QTest::qWaitFor([&] { return !paints.empty() && paints.back().readingSeconds >= seconds; },
-                           5000);
+    return QTest::qWaitFor(
+        [&] { return !paints.empty() && paints.back().readingSeconds >= seconds; }, 5000);
   }
   // Seconds the watch has counted by the loop's clock, the time asleep included: one tick at
   // once, then one each second.
@@ -163,7 +163,8 @@ TEST_F(ResumeTest, AnAlarmPassedWhileAsleepBlinksOnceTheReadingIsCaughtUp) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !blinking(); }, 6000));
   EXPECT_GE(readoutShownOrHidden - togglesBefore, 15) << "the readout blinked on screen";
   int pictureShown = 0;
-  for (std::size_t i = caughtUp; i < paints.size(); ++i) pictureShown += paints[i].alarmPictureShown;
+  for (std::size_t i = caughtUp; i < paints.size(); ++i)
+    pictureShown += paints[i].alarmPictureShown;
   EXPECT_GE(pictureShown, 5) << "the alarm picture was painted while it blinked";
   EXPECT_FALSE(frmClock.imgAlarm.visible());
   EXPECT_TRUE(digital()->isVisible());

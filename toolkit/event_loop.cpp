@@ -6,9 +6,7 @@
 
 namespace tk {
 
-Milliseconds EventLoop::now() const {
-  return firing_.empty() ? clockNow() : firing_.back().due;
-}
+Milliseconds EventLoop::now() const { return firing_.empty() ? clockNow() : firing_.back().due; }
 
 void EventLoop::arm(Timer& timer, Milliseconds interval) {
   remove(timer);
