@@ -13,7 +13,10 @@ using namespace std::chrono_literals;
 // one-second wait of a ticking stopwatch. So a long wait stops this far short of the deadline and
 // a short one, woken within tens of microseconds, ends it.
 constexpr auto approach = 10ms;
-constexpr Milliseconds longestWait = 24 * 60 * 60 * 1000;
+// Qt's timers count on a clock that stands still while the computer is suspended, so a wait under
+// way when it went to sleep runs its remaining course after the resume. Waits no longer than
+// this bring the loop back to its own clock, and the catch-up, this soon after a resume.
+constexpr Milliseconds longestWait = 500;
 
 }  // namespace
 

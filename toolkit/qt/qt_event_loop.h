@@ -4,8 +4,8 @@
 // timer due by then fires in deadline order, each seeing the instant it was due as "now"; a
 // wake-up that comes late therefore catches up on every missed tick instead of skipping them.
 // Time is read from a clock that counts a suspended computer's sleep; Qt's own timers do not, so
-// after a resume the wake-up comes when the wait that was under way ends, within a second, and
-// finds every tick of the sleep overdue.
+// after a resume the wake-up comes when the wait that was under way ends, within half a second,
+// and finds every tick of the sleep overdue.
 
 #include <QTimer>
 #include <chrono>
