@@ -241,8 +241,8 @@ TEST_F(ClockTest, AnAlarmReachedDuringASleepBlinksAfterTheCatchUp) {
     bool blinksAfter;
   };
   // Reached inside the burst; on its last tick, 5:1; before the sleep, still blinking at its start.
-  for (const Case& c : {Case{"1", "30", 1, true}, Case{"5", "1", 1, true},
-                        Case{"0", "2", 3, false}}) {
+  for (const Case& c :
+       {Case{"1", "30", 1, true}, Case{"5", "1", 1, true}, Case{"0", "2", 3, false}}) {
     TempFolder ownFolder;
     ticks = 0;
     flashes = 0;
