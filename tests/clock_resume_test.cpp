@@ -123,7 +123,7 @@ TEST_F(ResumeTest, TenMinutesAsleepShowTheRightReadingOnTheNextWake) {
   ASSERT_TRUE(waitForTicks(2));
   sleepAfterATick(10min);
   const int afterJump = ticks;
-  // The wait under way when the computer slept ends within a second; its wake-up fires the
+  // The wait under way when the computer slept ends within half a second; its wake-up fires the
   // next tick and every one the sleep held back.
   ASSERT_TRUE(waitForTicks(afterJump + 1, 3000));
   EXPECT_GE(ticks, afterJump + 600);
