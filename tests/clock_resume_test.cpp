@@ -123,8 +123,8 @@ TEST_F(ResumeTest, TenMinutesAsleepShowTheRightReadingOnTheNextWake) {
   ASSERT_TRUE(waitForTicks(2));
   sleepAfterATick(10min);
   const int afterJump = ticks;
-  // The wait under way when the computer slept ends within half a second; its wake-up fires the
-  // next tick and every one the sleep held back.
+  // The wait under way when the computer slept ends within half a second, and that wake-up fires
+  // every tick the sleep held back.
   ASSERT_TRUE(waitForTicks(afterJump + 1, 3000));
   EXPECT_GE(ticks, afterJump + 600);
   EXPECT_NEAR(readingSeconds(), secondsByTheClock(), 1);
