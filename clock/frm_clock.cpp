@@ -1,6 +1,7 @@
 #include "clock/frm_clock.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "about/frm_about.h"
 
@@ -90,6 +91,7 @@ void FrmClock::tick() {
       // The reading cannot go further: stop as the Stop button does and keep the last reading,
       // which the display still shows.
       seconds_ = lastSeconds;
+      alarmInCatchUp_ = false;  // a stopped watch has no later tick to show it
       startStopClicked();
       return;
     }
@@ -97,8 +99,13 @@ void FrmClock::tick() {
   }
   updateDisplay();
 
-  if (seconds_ == settings_.alarmSeconds && minutes_ == settings_.alarmMinutes &&
-      isSet(settings_.alarmOn)) {
+  const bool alarmReached = seconds_ == settings_.alarmSeconds &&
+                            minutes_ == settings_.alarmMinutes && isSet(settings_.alarmOn);
+  // Nobody sees the ticks of a catch-up after the computer slept: an alarm reached in one
+  // blinks from the catch-up's last tick, when the reading is on screen, as if it came then.
+  if (platform().loop.catchingUp()) {
+    alarmInCatchUp_ = alarmInCatchUp_ || alarmReached;
+  } else if (std::exchange(alarmInCatchUp_, false) || alarmReached) {
     flashCount_ = 0;
     TimerAlarmFlash.setEnabled(true);
     TimerAlarmFlash.setInterval(10);

@@ -70,6 +70,7 @@ class FrmClock : public ClockDesign {
   std::int16_t minutes_ = 0;
   DialGeometry dial_{0, 0, 0, 0.0};
   std::int16_t flashCount_ = 0;
+  bool alarmInCatchUp_ = false;  // reached by a tick of the catch-up under way
   settings::ClockSettings settings_ = settings::defaultSettings;
   settings::Slots slots_{};
   store::SaveFile saveFile_;

@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -36,6 +37,7 @@
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/window_access.h"
+#include "toolkit/testing/driven_clock.h"
 #include "toolkit/testing/test_platform.h"
 #include "toolkit/toolkit.h"
 
@@ -127,7 +129,8 @@ class QtBackendTest : public ::testing::Test {
 
   QApplication& app = application();  // first: everything below needs it
   tk::testing::ScriptedRegistry registry;
-  tk::qt::QtPlatform qt{registry, tk::AppInfo{"Demo App", 1, 2, 0}};
+  tk::testing::DrivenClock clock;  // real time, until a test makes it jump
+  tk::qt::QtPlatform qt{registry, tk::AppInfo{"Demo App", 1, 2, 0}, clock};
   EventLog log;
   DemoForm form{qt.platform(), log};
 };
@@ -556,6 +559,56 @@ TEST_F(QtEventLoopTest, TimersKeepFiringWhileAModalDialogBlocksAHandler) {
   ASSERT_TRUE(runUntil([&] { return ticksDuringDialog >= 0; }));
   timers.tmrFirst.setEnabled(false);
   EXPECT_GE(ticksDuringDialog, 3);
+}
+
+// Counts the events of one type that reach a widget.
+class EventCounter : public QObject {
+ public:
+  EventCounter(QWidget* widget, std::initializer_list<QEvent::Type> types)
+      : widget_(widget), types_(types) {
+    widget_->installEventFilter(this);
+  }
+  ~EventCounter() override { widget_->removeEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (std::find(types_.begin(), types_.end(), event->type()) != types_.end()) ++count;
+    return false;
+  }
+
+ private:
+  QWidget* widget_;
+  std::vector<QEvent::Type> types_;
+};
+
+// After the computer slept, the overdue ticks run one after another: the widgets take only what
+// the last one left, once.
+TEST_F(QtEventLoopTest, ACatchUpReachesTheWidgetsOnceWhenItEnds) {
+  form.show();
+  int fired = 0;
+  timers.tmrFirst.onTimer = [&] {
+    ++fired;
+    form.chkFlag.setVisible(!form.chkFlag.visible());
+    form.txtName.setText(std::to_string(fired));
+  };
+  timers.tmrFirst.setInterval(100);
+  ASSERT_TRUE(runUntil([&] { return fired >= 1; }));
+  EventCounter flagShownOrHidden(widget<QCheckBox>(form.chkFlag), {QEvent::Show, QEvent::Hide});
+  const int before = fired;
+  clock.jump(std::chrono::seconds(10));
+  ASSERT_TRUE(runUntil([&] { return fired >= before + 100; }));
+  timers.tmrFirst.setEnabled(false);
+  EXPECT_LE(flagShownOrHidden.count, 1) << "a hundred flips reach the widget as one at most";
+  EXPECT_EQ(widget<QCheckBox>(form.chkFlag)->isVisible(), form.chkFlag.visible());
+  EXPECT_EQ(widget<QLineEdit>(form.txtName)->text().toStdString(), std::to_string(fired));
+
+  // Awake again: every tick reaches the widgets.
+  const int shownOrHiddenAfter = flagShownOrHidden.count;
+  timers.tmrFirst.setEnabled(true);
+  ASSERT_TRUE(runUntil([&] { return fired >= before + 104; }));
+  timers.tmrFirst.setEnabled(false);
+  EXPECT_GE(flagShownOrHidden.count - shownOrHiddenAfter, 4);
 }
 
 TEST_F(QtBackendTest, MessageBoxShowsTheTextUnderTheAppTitleByDefault) {

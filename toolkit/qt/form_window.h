@@ -29,6 +29,11 @@ class FormWindow : public QMainWindow, public ControlObserver {
 
   void propertyChanged(Control& control, Property property) override;
 
+  // While held, changes are only noted; the release shows each changed property once, as it is
+  // then. Thousands of catch-up ticks cost the screen one update.
+  void holdChanges() { held_ = true; }
+  void releaseChanges();
+
   // Shows the window (placed as the form asks) and gives the focus to the first control in tab
   // order that can take it.
   void present();
@@ -46,12 +51,15 @@ class FormWindow : public QMainWindow, public ControlObserver {
   std::vector<ControlView*> viewsInTabOrder() const;
   void setTabOrder();
   void focusFirstControl();
+  void showChange(Control& control, Property property);
 
   Form& form_;
   ClientAreaWidget* client_;
   std::map<const Control*, std::unique_ptr<ControlView>> views_;
   std::map<const Container*, ContainerWidget*> containers_;
   bool detached_ = false;
+  bool held_ = false;
+  std::vector<std::pair<Control*, Property>> heldChanges_;  // in the order first changed
 };
 
 }  // namespace tk::qt
