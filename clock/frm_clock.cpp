@@ -81,6 +81,8 @@ void FrmClock::fillPresetLists() {
 // ---- The tick -------------------------------------------------------------------------------
 
 void FrmClock::tick() {
+  // The design's 1 ms interval makes the first tick come as soon as the window shows; from then
+  // on the ticks are a second apart.
   Timer1.setInterval(1000);
   const int step = isSet(settings_.backwards) ? -1 : 1;
   const std::int16_t lastSeconds = seconds_;
@@ -106,20 +108,34 @@ void FrmClock::tick() {
   if (platform().loop.catchingUp()) {
     alarmInCatchUp_ = alarmInCatchUp_ || alarmReached;
   } else if (std::exchange(alarmInCatchUp_, false) || alarmReached) {
-    flashCount_ = 0;
-    TimerAlarmFlash.setEnabled(true);
-    TimerAlarmFlash.setInterval(10);
+    startFlash();
   }
-  // Every tick outside the three after an alarm closes the flash window again; this is also how
-  // the readout follows the digital switch while the watch runs.
-  if (flashCount_ > 2) {
-    endFlash();
-  } else {
+  // Every tick outside the blinking ticks ends the blinking again; this is also how the readout
+  // follows the digital switch while the watch runs. The count starts at 0, so in a new window
+  // the readout follows the switch from the fourth tick.
+  if (flashCount_ < alarmBlinkTicks) {
     ++flashCount_;
+  } else {
+    endFlash();
   }
 }
 
+// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
+void FrmClock::startFlash() {
+  flashCount_ = 0;
+  TimerAlarmFlash.setEnabled(true);
+  TimerAlarmFlash.setInterval(10);
+}
+
+// One blink: the readout and the alarm picture each toggle.
+void FrmClock::alarmFlashTimer() {
+  TimerAlarmFlash.setInterval(100);
+  frmDigital.setVisible(!frmDigital.visible());
+  imgAlarm.setVisible(!imgAlarm.visible());
+}
+
 void FrmClock::endFlash() {
+  flashCount_ = alarmBlinkTicks;
   TimerAlarmFlash.setEnabled(false);
   frmDigital.setVisible(isSet(settings_.digitalOn));
   imgAlarm.setVisible(false);
@@ -143,11 +159,8 @@ void FrmClock::startStopClicked() {
   if (cmdStartStop.caption() == "Stop") {
     cmdStartStop.setCaption("Start");
     Timer1.setEnabled(false);
-    if (flashing()) {
-      // A stopped watch has no ticks to end the blinking, so Stop ends it.
-      endFlash();
-      flashCount_ = 3;
-    }
+    // A stopped watch has no ticks to end the blinking, so Stop ends it.
+    if (flashing()) endFlash();
   } else {
     Timer1.setEnabled(true);
     cmdStartStop.setCaption("Stop");

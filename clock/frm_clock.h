@@ -23,6 +23,10 @@ class FrmClock : public ClockDesign {
 
   std::int16_t minutes() const { return minutes_; }
   std::int16_t seconds() const { return seconds_; }
+  // An alarm blinks through the tick that reaches it and the next two; the third tick after it
+  // ends the blinking. flashCount() counts those ticks (a new window's first ones too) and
+  // stays at alarmBlinkTicks once they are over.
+  static constexpr std::int16_t alarmBlinkTicks = 3;
   std::int16_t flashCount() const { return flashCount_; }
   const DialGeometry& dial() const { return dial_; }
   const settings::ClockSettings& currentSettings() const { return settings_; }
@@ -37,20 +41,21 @@ class FrmClock : public ClockDesign {
   }
 
  private:
-  // frm_clock.cpp: start-up, the tick and the display.
+  // frm_clock.cpp: start-up, the tick, the display and the alarm's blinking.
   void wireHandlers();
   void load();
   void fillPresetLists();
   void tick();
   void updateDisplay();
   void startStopClicked();
+  void startFlash();
+  void alarmFlashTimer();
   void endFlash();
   bool flashing() const;
 
-  // shown_settings.cpp: the alarm, the colours and showing a whole record.
+  // shown_settings.cpp: the alarm time and switch, the colours and showing a whole record.
   void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);
   void alarmSwitchClicked();
-  void alarmFlashTimer();
   void changeColourClicked();
   void showDigitsColour();
   void applySettings();

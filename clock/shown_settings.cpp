@@ -1,5 +1,5 @@
-// The settings the window shows: the alarm time and switch, the alarm's blinking, the colours,
-// and a whole record shown at once (loaded from a slot, or at start-up).
+// The settings the window shows: the alarm time and switch, the colours, and a whole record
+// shown at once (loaded from a slot, or at start-up).
 
 #include <cmath>
 
@@ -38,14 +38,6 @@ void FrmClock::alarmSwitchClicked() {
   txtSeconds.setEnabled(on);
   txtMinutes.setEnabled(on);
   settings_.alarmOn = settings::toFlag(on);
-}
-
-// One blink: the readout and the alarm picture each toggle, then again every 100 ms. The tick
-// decides when the blinking starts and ends.
-void FrmClock::alarmFlashTimer() {
-  TimerAlarmFlash.setInterval(100);
-  frmDigital.setVisible(!frmDigital.visible());
-  imgAlarm.setVisible(!imgAlarm.visible());
 }
 
 // Click of "Change Colour": the slider picks the target, the colour dialog the colour.
