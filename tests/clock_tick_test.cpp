@@ -91,8 +91,7 @@ TEST_F(ClockTest, TicksCountAndCarryTheMinuteInBothDirections) {
   };
   for (const TickCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();
     preset(c.presetMinutes, c.presetSeconds);
@@ -234,8 +233,7 @@ TEST_F(ClockTest, ASleepIsCaughtUpTickByTick) {
   };
   for (const Case& c : {Case{60'000, false, "1:1"}, Case{600'000, false, "10:1"},
                         Case{3'600'000, true, "-60:-1"}, Case{86'400'000, false, "1440:1"}}) {
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();
     runTicks(1);  // the first tick, at once
@@ -259,9 +257,7 @@ TEST_F(ClockTest, AnAlarmReachedDuringASleepBlinksAfterTheCatchUp) {
   // Reached inside the burst; on its last tick, 5:1; before the sleep, still blinking at its start.
   for (const Case& c :
        {Case{"1", "30", 1, true}, Case{"5", "1", 1, true}, Case{"0", "2", 3, false}}) {
-    TempFolder ownFolder;
-    ticks = 0;
-    flashes = 0;
+    freshCase();
     start();
     clock->lstAlarm.choose(0);
     clock->txtMinutes.typeText(c.alarmMinutes);
@@ -353,8 +349,7 @@ TEST_F(ClockTest, TheReadingStopsAtItsSixteenBitLimitsInsteadOfOverflowing) {
     const char* last;
   };
   for (const Limit& c : {Limit{32767, 58, false, "32767:59"}, Limit{-32768, -58, true, "-32768:-59"}}) {
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();
     clock->presetReading(c.minutes, c.seconds);

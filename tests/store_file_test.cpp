@@ -249,7 +249,7 @@ TEST_F(SaveFileOnDisk, ANameTakenByAFolderOrAPipeIsReportedAndLeftAlone) {
     }
     EXPECT_EQ(slots, newSlots());
     EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
-    fs::remove(store::saveFileName);
+    emptyFolder();
   }
 }
 
@@ -295,8 +295,7 @@ TEST_F(SaveFileOnDisk, ALinkIsFollowedAndItsTargetReplacedBesideIt) {
     EXPECT_TRUE(fs::equivalent(fs::path(files.createdFiles()[0]).parent_path(),
                                fs::path(c.target).parent_path()))
         << files.createdFiles()[0];
-    fs::remove(store::saveFileName);
-    fs::remove_all("data");
+    emptyFolder();
   }
 }
 
@@ -349,7 +348,7 @@ TEST_F(SaveFileOnDisk, TheFileKeepsItsReadAndWriteBitsAndNoOthers) {
 
 TEST_F(SaveFileOnDisk, ANewFileFollowsTheCreationMask) {
   for (unsigned mask : {022u, 077u, 0u}) {
-    fs::remove(store::saveFileName);
+    emptyFolder();
     const CreationMask scoped(mask);
     EXPECT_TRUE(store::SaveFile().save(newSlots()));
     EXPECT_EQ(permissionBits(store::saveFileName), 0666u & ~mask) << "umask " << std::oct << mask;
@@ -403,7 +402,7 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove(store::saveFileName);
+    emptyFolder();
     ASSERT_EQ(::chmod(".", c.folderMode), 0);
     if (c.fileMode) {
       writeBytes(store::saveFileName, old);

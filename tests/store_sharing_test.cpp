@@ -68,7 +68,7 @@ class SharedFolder : public InFreshFolder {
     for (uid_t user : {uid_t{0}, nobodyId}) {
       SCOPED_TRACE(user == 0 ? "saving as root" : "saving as nobody");
       body(user);
-      for (const std::string& name : folderEntries()) fs::remove_all(name);
+      emptyFolder();
     }
   }
 
@@ -172,7 +172,7 @@ TEST_F(SharedFolder, ALinkOfTheUsersOwnOrOfRootsIsFollowed) {
       plantLink(store::saveFileName, "made.bin", linkOwner);
       EXPECT_EQ(loadAs(user), "0|");
       EXPECT_EQ(linkInfo("made.bin").st_uid, user);
-      for (const char* name : {store::saveFileName, "mine.bin", "made.bin"}) fs::remove(name);
+      emptyFolder();
     }
   });
 }
@@ -216,7 +216,7 @@ TEST_F(SharedFolder, TemporaryFilesLeftByACrashedSaveOfTheUsersAreRemoved) {
       std::set<std::string> expected = kept;
       expected.insert(store::saveFileName);
       EXPECT_EQ(folderEntries(), expected);
-      for (const std::string& name : folderEntries()) fs::remove_all(name);
+      emptyFolder();
     }
   });
 }

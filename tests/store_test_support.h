@@ -61,19 +61,7 @@ inline Bytes patternBytes(std::size_t size, std::uint8_t seed = 1) {
 // Every test runs in a new empty folder as its current directory, removed afterwards.
 class InFreshFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    folder_ = tk::testing::TempFolder::makeUniqueFolder("stopwatch-store-");
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(folder_, ignored);
-  }
-
-  const fs::path& folder() const { return folder_; }
+  const fs::path& folder() const { return folder_.path(); }
 
   // The names in the current folder: shows a temporary file left behind.
   static std::set<std::string> folderEntries() {
@@ -83,9 +71,13 @@ class InFreshFolder : public ::testing::Test {
     return names;
   }
 
+  // Empties the current folder, so that the next case of a table starts as a new test does.
+  static void emptyFolder() {
+    for (const std::string& name : folderEntries()) fs::remove_all(name);
+  }
+
  private:
-  fs::path previous_;
-  fs::path folder_;
+  tk::testing::TempFolder folder_{tk::testing::TempFolder::asCurrentFolder, "stopwatch-store-"};
 };
 
 // Which file a name leads to, so that a test sees whether a save replaced the file or wrote
