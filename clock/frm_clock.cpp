@@ -39,8 +39,12 @@ void FrmClock::wireHandlers() {
     settings_.digitalOn = settings::toFlag(chkDigitalToggle.value() == tk::CheckBox::Checked);
   };
 
-  txtMinutes.onChange = [this] { alarmBoxChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes); };
-  txtSeconds.onChange = [this] { alarmBoxChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds); };
+  txtMinutes.onChange = [this] {
+    alarmBoxChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes);
+  };
+  txtSeconds.onChange = [this] {
+    alarmBoxChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds);
+  };
   lstAlarm.onClick = [this] { alarmSwitchClicked(); };
   TimerAlarmFlash.onTimer = [this] { alarmFlashTimer(); };
   cmdChangeColour.onClick = [this] { changeColourClicked(); };
@@ -59,8 +63,9 @@ void FrmClock::load() {
   secondHand.setY1(dial_.centreY);
   minuteHand.setX1(dial_.centreX);
   minuteHand.setY1(dial_.centreY);
-  Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius), tk::sub16(dial_.centreY, dial_.radius),
-                       tk::mul16(dial_.radius, 2), tk::mul16(dial_.radius, 2)});
+  Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius),
+                       tk::sub16(dial_.centreY, dial_.radius), tk::mul16(dial_.radius, 2),
+                       tk::mul16(dial_.radius, 2)});
   // settings_ holds the defaults already: the lists' Click handlers that filling them raises
   // (the alarm switch set to Off) find the default record and leave it as it was.
   fillPresetLists();
@@ -141,7 +146,9 @@ void FrmClock::endFlash() {
   imgAlarm.setVisible(false);
 }
 
-bool FrmClock::flashing() const { return TimerAlarmFlash.enabled() && TimerAlarmFlash.interval() > 0; }
+bool FrmClock::flashing() const {
+  return TimerAlarmFlash.enabled() && TimerAlarmFlash.interval() > 0;
+}
 
 void FrmClock::updateDisplay() {
   lblDigitalClockSeconds.setCaption(tk::decimalText(seconds_));
