@@ -57,7 +57,7 @@ class FrmClock : public ClockDesign {
   void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);
   void alarmSwitchClicked();
   void changeColourClicked();
-  void showDigitsColour();
+  void showColours();
   void applySettings();
 
   // save_slots.cpp: the five slots, Load, Save, Clear Saved and the save file.

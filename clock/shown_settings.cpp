@@ -14,6 +14,17 @@ namespace {
 // The slider's positions, in the order its tooltip lists them.
 enum class ColourTarget { SecondHand = 0, MinuteHand = 1, DigitalBorder = 2, Face = 3, Digits = 4 };
 
+tk::Colour& colourField(settings::ClockSettings& s, ColourTarget target) {
+  switch (target) {
+    case ColourTarget::SecondHand: return s.secondHandColour;
+    case ColourTarget::MinuteHand: return s.minuteHandColour;
+    case ColourTarget::DigitalBorder: return s.digitalBorderColour;
+    case ColourTarget::Face: return s.faceColour;
+    case ColourTarget::Digits: break;
+  }
+  return s.digitsColour;
+}
+
 // A record from the file may hold any 16-bit alarm time. One outside -59..59 shows and counts as
 // 0, as a typed one does.
 std::int16_t shownAlarmValue(std::int16_t stored) {
@@ -44,37 +55,21 @@ void FrmClock::alarmSwitchClicked() {
 // Cancelling the dialog changes nothing.
 void FrmClock::changeColourClicked() {
   if (!CommonDialog.showColour()) return;
-  const tk::Colour chosen = CommonDialog.colour();
-  switch (static_cast<ColourTarget>(sldColourPick.value())) {
-    case ColourTarget::SecondHand:
-      settings_.secondHandColour = chosen;
-      secondHand.setBorderColour(settings_.secondHandColour);
-      break;
-    case ColourTarget::MinuteHand:
-      settings_.minuteHandColour = chosen;
-      minuteHand.setBorderColour(settings_.minuteHandColour);
-      break;
-    case ColourTarget::DigitalBorder:
-      settings_.digitalBorderColour = chosen;
-      frmDigital.setBackColour(settings_.digitalBorderColour);
-      break;
-    case ColourTarget::Face:
-      settings_.faceColour = chosen;
-      Clockface.setFillColour(settings_.faceColour);
-      break;
-    case ColourTarget::Digits:
-      settings_.digitsColour = chosen;
-      break;
-  }
-  showDigitsColour();
+  colourField(settings_, static_cast<ColourTarget>(sldColourPick.value())) = CommonDialog.colour();
+  showColours();
 }
 
-// The four readout labels take the digits colour.
-void FrmClock::showDigitsColour() {
-  lblDigitalClockSeconds.setForeColour(settings_.digitsColour);
-  lblDigitalClockMinutes.setForeColour(settings_.digitsColour);
-  lblMinutesName.setForeColour(settings_.digitsColour);
-  lblSecondsName.setForeColour(settings_.digitsColour);
+// The hands, the face, the readout's frame and the four readout labels in the record's colours.
+// A control given the colour it already has does not change, so only the new one is redrawn.
+void FrmClock::showColours() {
+  secondHand.setBorderColour(settings_.secondHandColour);
+  minuteHand.setBorderColour(settings_.minuteHandColour);
+  frmDigital.setBackColour(settings_.digitalBorderColour);
+  Clockface.setFillColour(settings_.faceColour);
+  for (tk::Label* label :
+       {&lblDigitalClockSeconds, &lblDigitalClockMinutes, &lblMinutesName, &lblSecondsName}) {
+    label->setForeColour(settings_.digitsColour);
+  }
 }
 
 // Shows the current record whole. The alarm boxes and the On/Off list raise their events as they
@@ -84,11 +79,7 @@ void FrmClock::showDigitsColour() {
 // counts in.
 void FrmClock::applySettings() {
   frmDigital.setVisible(isSet(settings_.digitalOn));
-  secondHand.setBorderColour(settings_.secondHandColour);
-  minuteHand.setBorderColour(settings_.minuteHandColour);
-  frmDigital.setBackColour(settings_.digitalBorderColour);
-  Clockface.setFillColour(settings_.faceColour);
-  showDigitsColour();
+  showColours();
 
   // The fields are settled before the boxes are set, because setting a box to the text it
   // already holds raises no Change to write the field back.

@@ -21,23 +21,7 @@ using settings::ClockSettings;
 using settings::Slots;
 
 // Slots that differ from the ones the old file holds in every record.
-Slots newSlots() {
-  Slots slots{};
-  for (int k = 0; k < settings::slotCount; ++k) {
-    slots[k] = settings::defaultSettings;
-    slots[k].alarmMinutes = static_cast<std::int16_t>(k + 1);
-    slots[k].saved = settings::flagTrue;
-  }
-  return slots;
-}
-
-// What the file must hold after saving `slots` over `old`.
-Bytes savedOver(const Bytes& old, const Slots& slots) {
-  const store::SlotsImage image = store::encodeSlots(slots);
-  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
-  std::copy(image.begin(), image.end(), expected.begin());
-  return expected;
-}
+Slots newSlots() { return savedSlots(1); }
 
 std::string reasonText(int error) {
 #ifdef _WIN32

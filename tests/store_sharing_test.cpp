@@ -20,22 +20,9 @@ using settings::Slots;
 
 constexpr uid_t otherUser = 4242;
 
-Slots newSlots() {
-  Slots slots{};
-  for (int k = 0; k < settings::slotCount; ++k) {
-    slots[k] = settings::defaultSettings;
-    slots[k].alarmSeconds = static_cast<std::int16_t>(10 + k);
-    slots[k].saved = settings::flagTrue;
-  }
-  return slots;
-}
+Slots newSlots() { return savedSlots(10); }
 
-Bytes savedOver(const Bytes& old) {
-  const store::SlotsImage image = store::encodeSlots(newSlots());
-  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
-  std::copy(image.begin(), image.end(), expected.begin());
-  return expected;
-}
+Bytes savedOver(const Bytes& old) { return store_test::savedOver(old, newSlots()); }
 
 struct stat linkInfo(const std::string& path) {
   struct stat info {};

@@ -31,6 +31,7 @@
 
 #include "settings/clock_settings.h"
 #include "store/file_layer.h"
+#include "store/record_codec.h"
 #include "store/save_file.h"
 #include "tests/faulty_file_layer.h"
 #include "toolkit/testing/temp_folder.h"
@@ -56,6 +57,27 @@ inline Bytes patternBytes(std::size_t size, std::uint8_t seed = 1) {
   Bytes bytes(size);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + 1);
   return bytes;
+}
+
+// Five saved records that differ from each other and from any an old file holds: the defaults,
+// each with its own alarm minute from `firstMinute` on.
+inline settings::Slots savedSlots(int firstMinute) {
+  settings::Slots slots{};
+  for (int k = 0; k < settings::slotCount; ++k) {
+    slots[k] = settings::defaultSettings;
+    slots[k].alarmMinutes = static_cast<std::int16_t>(firstMinute + k);
+    slots[k].saved = settings::flagTrue;
+  }
+  return slots;
+}
+
+// What the file must hold after saving `slots` over `old`: their bytes, then whatever the old
+// file held beyond them.
+inline Bytes savedOver(const Bytes& old, const settings::Slots& slots) {
+  const store::SlotsImage image = store::encodeSlots(slots);
+  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
+  std::copy(image.begin(), image.end(), expected.begin());
+  return expected;
 }
 
 // Every test runs in a new empty folder as its current directory, removed afterwards.
