@@ -1,11 +1,9 @@
 #include "clock/frm_clock.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "about/frm_about.h"
-#include "settings/alarm.h"
-#include "settings/apply_settings.h"
-#include "settings/colours.h"
 
 namespace clock_window {
 
@@ -42,22 +40,20 @@ void FrmClock::wireHandlers() {
   };
 
   txtMinutes.onChange = [this] {
-    settings::alarmTextChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes);
+    alarmBoxChanged(txtMinutes, lblAlarmMinutes, settings_.alarmMinutes);
   };
   txtSeconds.onChange = [this] {
-    settings::alarmTextChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds);
+    alarmBoxChanged(txtSeconds, lblAlarmSeconds, settings_.alarmSeconds);
   };
-  lstAlarm.onClick = [this] { settings::alarmSwitchClicked(*this, settings_); };
-  TimerAlarmFlash.onTimer = [this] { settings::alarmFlashTimer(*this); };
-  cmdChangeColour.onClick = [this] { settings::changeColourClicked(*this, settings_); };
+  lstAlarm.onClick = [this] { alarmSwitchClicked(); };
+  TimerAlarmFlash.onTimer = [this] { alarmFlashTimer(); };
+  cmdChangeColour.onClick = [this] { changeColourClicked(); };
 
   cmdSave.onClick = [this] { saveClicked(); };
   cmdLoad.onClick = [this] { loadClicked(); };
   chkClearSaved.onClick = [this] { clearSavedClicked(); };
   for (int slot = 1; slot <= settings::slotCount; ++slot) {
-    slotOption(slot).onClick = [this, slot] {
-      cmdLoad.setEnabled(isSet(slots_[static_cast<std::size_t>(slot - 1)].saved));
-    };
+    slotOption(slot).onClick = [this, slot] { cmdLoad.setEnabled(slotSaved(slot)); };
   }
 }
 
@@ -67,11 +63,12 @@ void FrmClock::load() {
   secondHand.setY1(dial_.centreY);
   minuteHand.setX1(dial_.centreX);
   minuteHand.setY1(dial_.centreY);
-  Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius), tk::sub16(dial_.centreY, dial_.radius),
-                       tk::mul16(dial_.radius, 2), tk::mul16(dial_.radius, 2)});
-  settings_.digitalOn = flagTrue;
+  Clockface.setBounds({tk::sub16(dial_.centreX, dial_.radius),
+                       tk::sub16(dial_.centreY, dial_.radius), tk::mul16(dial_.radius, 2),
+                       tk::mul16(dial_.radius, 2)});
+  // settings_ holds the defaults already: the lists' Click handlers that filling them raises
+  // (the alarm switch set to Off) find the default record and leave it as it was.
   fillPresetLists();
-  settings::initSettings(settings_);
   loadSlotsFromFile();
 }
 
@@ -86,11 +83,11 @@ void FrmClock::fillPresetLists() {
   lstAlarm.setListIndex(1);
 }
 
-void FrmClock::applySettings() { settings::applySettings(*this, settings_, slots_); }
-
 // ---- The tick -------------------------------------------------------------------------------
 
 void FrmClock::tick() {
+  // The design's 1 ms interval makes the first tick come as soon as the window shows; from then
+  // on the ticks are a second apart.
   Timer1.setInterval(1000);
   const int step = isSet(settings_.backwards) ? -1 : 1;
   const std::int16_t lastSeconds = seconds_;
@@ -101,6 +98,7 @@ void FrmClock::tick() {
       // The reading cannot go further: stop as the Stop button does and keep the last reading,
       // which the display still shows.
       seconds_ = lastSeconds;
+      alarmInCatchUp_ = false;  // a stopped watch has no later tick to show it
       startStopClicked();
       return;
     }
@@ -108,28 +106,49 @@ void FrmClock::tick() {
   }
   updateDisplay();
 
-  if (seconds_ == settings_.alarmSeconds && minutes_ == settings_.alarmMinutes &&
-      isSet(settings_.alarmOn)) {
-    flashCount_ = 0;
-    TimerAlarmFlash.setEnabled(true);
-    TimerAlarmFlash.setInterval(10);
+  const bool alarmReached = seconds_ == settings_.alarmSeconds &&
+                            minutes_ == settings_.alarmMinutes && isSet(settings_.alarmOn);
+  // Nobody sees the ticks of a catch-up after the computer slept: an alarm reached in one
+  // blinks from the catch-up's last tick, when the reading is on screen, as if it came then.
+  if (platform().loop.catchingUp()) {
+    alarmInCatchUp_ = alarmInCatchUp_ || alarmReached;
+  } else if (std::exchange(alarmInCatchUp_, false) || alarmReached) {
+    startFlash();
   }
-  // Every tick outside the three after an alarm closes the flash window again; this is also how
-  // the readout follows the digital switch while the watch runs.
-  if (flashCount_ > 2) {
-    endFlash();
-  } else {
+  // Every tick outside the blinking ticks ends the blinking again; this is also how the readout
+  // follows the digital switch while the watch runs. The count starts at 0, so in a new window
+  // the readout follows the switch from the fourth tick.
+  if (flashCount_ < alarmBlinkTicks) {
     ++flashCount_;
+  } else {
+    endFlash();
   }
 }
 
+// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
+void FrmClock::startFlash() {
+  flashCount_ = 0;
+  TimerAlarmFlash.setEnabled(true);
+  TimerAlarmFlash.setInterval(10);
+}
+
+// One blink: the readout and the alarm picture each toggle.
+void FrmClock::alarmFlashTimer() {
+  TimerAlarmFlash.setInterval(100);
+  frmDigital.setVisible(!frmDigital.visible());
+  imgAlarm.setVisible(!imgAlarm.visible());
+}
+
 void FrmClock::endFlash() {
+  flashCount_ = alarmBlinkTicks;
   TimerAlarmFlash.setEnabled(false);
   frmDigital.setVisible(isSet(settings_.digitalOn));
   imgAlarm.setVisible(false);
 }
 
-bool FrmClock::flashing() const { return TimerAlarmFlash.enabled() && TimerAlarmFlash.interval() > 0; }
+bool FrmClock::flashing() const {
+  return TimerAlarmFlash.enabled() && TimerAlarmFlash.interval() > 0;
+}
 
 void FrmClock::updateDisplay() {
   lblDigitalClockSeconds.setCaption(tk::decimalText(seconds_));
@@ -147,67 +166,12 @@ void FrmClock::startStopClicked() {
   if (cmdStartStop.caption() == "Stop") {
     cmdStartStop.setCaption("Start");
     Timer1.setEnabled(false);
-    if (flashing()) {
-      // A stopped watch has no ticks to end the blinking, so Stop ends it.
-      endFlash();
-      flashCount_ = 3;
-    }
+    // A stopped watch has no ticks to end the blinking, so Stop ends it.
+    if (flashing()) endFlash();
   } else {
     Timer1.setEnabled(true);
     cmdStartStop.setCaption("Stop");
   }
-}
-
-// ---- The save slots -------------------------------------------------------------------------
-
-int FrmClock::chosenSlot() {
-  int chosen = 0;
-  for (int slot = 1; slot <= settings::slotCount; ++slot) {
-    if (slotOption(slot).value()) chosen = slot;
-  }
-  if (chosen == 0) throw tk::RuntimeError::subscriptOutOfRange();
-  return chosen;
-}
-
-void FrmClock::saveClicked() {
-  auto& slot = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
-  slot = settings_;
-  slot.saved = flagTrue;
-  applySettings();
-  cmdLoad.setEnabled(true);
-  saveSlotsToFile();
-}
-
-void FrmClock::loadClicked() {
-  settings_ = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
-  applySettings();
-}
-
-void FrmClock::clearSavedClicked() {
-  // A momentary button: ticking it clears the slots, and it unticks itself at once. Unticking
-  // raises this handler once more, which finds the box unticked and does nothing.
-  if (chkClearSaved.value() == tk::CheckBox::Checked) {
-    for (auto& slot : slots_) slot.saved = flagFalse;
-    saveSlotsToFile();
-    applySettings();
-    optLoadSaveOne.setValue(true);
-  }
-  chkClearSaved.setValue(tk::CheckBox::Unchecked);
-}
-
-void FrmClock::loadSlotsFromFile() {
-  const store::FileResult result = saveFile_.load(slots_);
-  applySettings();
-  if (!result) showSaveFileError(result);
-}
-
-void FrmClock::saveSlotsToFile() {
-  const store::FileResult result = saveFile_.save(slots_);
-  if (!result) showSaveFileError(result);
-}
-
-void FrmClock::showSaveFileError(const store::FileResult& result) {
-  platform().messages.show(result.message());
 }
 
 }  // namespace clock_window

@@ -23,6 +23,10 @@ class FrmClock : public ClockDesign {
 
   std::int16_t minutes() const { return minutes_; }
   std::int16_t seconds() const { return seconds_; }
+  // An alarm blinks through the tick that reaches it and the next two; the third tick after it
+  // ends the blinking. flashCount() counts those ticks (a new window's first ones too) and
+  // stays at alarmBlinkTicks once they are over.
+  static constexpr std::int16_t alarmBlinkTicks = 3;
   std::int16_t flashCount() const { return flashCount_; }
   const DialGeometry& dial() const { return dial_; }
   const settings::ClockSettings& currentSettings() const { return settings_; }
@@ -37,30 +41,42 @@ class FrmClock : public ClockDesign {
   }
 
  private:
+  // frm_clock.cpp: start-up, the tick, the display and the alarm's blinking.
   void wireHandlers();
   void load();
   void fillPresetLists();
-  void loadSlotsFromFile();
-  void saveSlotsToFile();
-  void applySettings();
-
   void tick();
   void updateDisplay();
   void startStopClicked();
+  void startFlash();
+  void alarmFlashTimer();
   void endFlash();
   bool flashing() const;
 
+  // shown_settings.cpp: the alarm time and switch, the colours and showing a whole record.
+  void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);
+  void alarmSwitchClicked();
+  void changeColourClicked();
+  void showColours();
+  void applySettings();
+
+  // save_slots.cpp: the five slots, Load, Save, Clear Saved and the save file.
+  void enableSlotControls();
   void saveClicked();
   void loadClicked();
   void clearSavedClicked();
   int chosenSlot();
+  bool slotSaved(int slot) const;
+  void loadSlotsFromFile();
+  void saveSlotsToFile();
   void showSaveFileError(const store::FileResult& result);
 
   std::int16_t seconds_ = 0;
   std::int16_t minutes_ = 0;
   DialGeometry dial_{0, 0, 0, 0.0};
   std::int16_t flashCount_ = 0;
-  settings::ClockSettings settings_{};
+  bool alarmInCatchUp_ = false;  // reached by a tick of the catch-up under way
+  settings::ClockSettings settings_ = settings::defaultSettings;
   settings::Slots slots_{};
   store::SaveFile saveFile_;
   std::unique_ptr<about::FrmAbout> frmAbout_;

@@ -12,7 +12,6 @@
 // or the new one, each failure has a message naming the file, and the next clean start leaves no
 // temporary file behind.
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +27,7 @@
 #include "store/record_codec.h"
 #include "store/save_file.h"
 #include "tests/faulty_file_layer.h"
+#include "toolkit/testing/temp_folder.h"
 
 namespace {
 
@@ -46,18 +46,8 @@ void fail(const std::string& what) {
 // process keeps its current directory, so libFuzzer's relative corpus paths still work.
 class ScratchFolderLayer final : public store::FileLayer {
  public:
-  ScratchFolderLayer() {
-    std::string name = (fs::temp_directory_path() / "save-file-fuzz-XXXXXX").string();
-    if (!::mkdtemp(name.data())) fail("no scratch folder");
-    folder_ = name;
-  }
-  ~ScratchFolderLayer() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
   fs::path at(const std::string& path) const {
-    return fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
+    return fs::path(path).is_absolute() ? fs::path(path) : folder_.path() / path;
   }
 
   ErrorCode linkStatus(const std::string& path, store::FileStatus& out) override {
@@ -105,7 +95,7 @@ class ScratchFolderLayer final : public store::FileLayer {
   std::string in(const std::string& path) const { return at(path).string(); }
 
   store::FileLayer& real_ = store::systemFileLayer();
-  fs::path folder_;
+  tk::testing::TempFolder folder_{tk::testing::TempFolder::asScratch, "save-file-fuzz-"};
 };
 
 ScratchFolderLayer& scratch() {

@@ -15,6 +15,8 @@ inline constexpr Flag flagFalse = 0;
 inline constexpr bool isSet(Flag flag) { return flag != 0; }
 inline constexpr Flag toFlag(bool value) { return value ? flagTrue : flagFalse; }
 
+// A record as an empty slot holds it, every field zero (what a missing or short save file reads
+// as); the settings a window starts with are defaultSettings below.
 struct ClockSettings {
   Flag backwards = 0;
   Flag alarmOn = 0;
@@ -31,11 +33,23 @@ struct ClockSettings {
   friend bool operator==(const ClockSettings&, const ClockSettings&) = default;
 };
 
+// The settings the window starts with; not saved, as no slot holds them yet.
+inline constexpr ClockSettings defaultSettings{
+    .backwards = flagFalse,
+    .alarmOn = flagFalse,
+    .alarmMinutes = 0,
+    .alarmSeconds = 0,
+    .digitalOn = flagTrue,
+    .secondHandColour = 0x000000,     // black
+    .minuteHandColour = 0x0000FF,     // red
+    .digitalBorderColour = 0xFFFFFF,  // white
+    .faceColour = 0xFFFFFF,           // white
+    .digitsColour = 0x000000,         // black
+    .saved = flagFalse,
+};
+
 inline constexpr int slotCount = 5;
 // The five save slots; slot n (1..5) is element n - 1.
 using Slots = std::array<ClockSettings, slotCount>;
-
-// Stores the defaults into every field but `saved`, which it leaves as it is.
-void initSettings(ClockSettings& s);
 
 }  // namespace settings

@@ -19,6 +19,7 @@
 #endif
 #include "about/sys_info_keys.h"
 #include "registry_value_cases.h"
+#include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
 
 namespace {
@@ -288,14 +289,9 @@ TEST(AboutWindow, SysInfoButtonShowsTheMessageWhenNothingIsRegistered) {
 class PortableRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("about_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder / "empty");
     std::filesystem::create_directories(folder / "bin");
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
 
   std::filesystem::path addProgram(const std::string& name, bool executable = true) {
     const auto path = folder / "bin" / name;
@@ -306,7 +302,8 @@ class PortableRegistryTest : public ::testing::Test {
     return path;
   }
 
-  std::filesystem::path folder;
+  tk::testing::TempFolder scratch{tk::testing::TempFolder::asScratch, "about_test_"};
+  const std::filesystem::path folder = scratch.path();
 };
 
 TEST_F(PortableRegistryTest, AnswersThePathOfAnInstalledTool) {

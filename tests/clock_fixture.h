@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,19 +29,21 @@ inline void writeSaveFile(const settings::Slots& slots) {
       .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
 }
 
-inline settings::ClockSettings defaultRecord() {
-  settings::ClockSettings s;
-  settings::initSettings(s);
-  return s;
-}
-
 class ClockTest : public ::testing::Test {
  protected:
-  TempFolder folder;
+  std::optional<TempFolder> folder{std::in_place};
   tk::testing::TestPlatform tp;
   std::unique_ptr<clock_window::FrmClock> clock;
   int ticks = 0;
   int flashes = 0;
+
+  // Begins the next case of a table afresh: no window, a new empty folder, nothing counted.
+  void freshCase() {
+    clock.reset();
+    folder.emplace();
+    ticks = 0;
+    flashes = 0;
+  }
 
   // Creates and shows the window, as the program does at start.
   void start() {

@@ -22,10 +22,7 @@ TEST_F(ClockTest, StartsWithFilledListsDefaultsAndTheDesignedReadoutUntilTheFirs
   EXPECT_EQ(clock->lstAlarm.listIndex(), 1);
   EXPECT_FALSE(clock->txtMinutes.enabled());
   EXPECT_FALSE(clock->txtSeconds.enabled());
-  EXPECT_EQ(clock->currentSettings(), [] {
-    auto s = defaultRecord();
-    return s;
-  }());
+  EXPECT_EQ(clock->currentSettings(), settings::defaultSettings);
 
   EXPECT_EQ(clock->Clockface.bounds(), (tk::Rect{2000, 1000, 2000, 2000}));
   for (tk::Line* hand : {&clock->secondHand, &clock->minuteHand}) {
@@ -94,8 +91,7 @@ TEST_F(ClockTest, TicksCountAndCarryTheMinuteInBothDirections) {
   };
   for (const TickCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();
     preset(c.presetMinutes, c.presetSeconds);
@@ -227,6 +223,69 @@ TEST_F(ClockTest, StopDuringTheFlashEndsIt) {
   EXPECT_EQ(flashes, before);
 }
 
+// A computer that sleeps with the watch running: on waking, the loop fires every tick the sleep
+// held back, so the reading counts the time asleep.
+TEST_F(ClockTest, ASleepIsCaughtUpTickByTick) {
+  struct Case {
+    tk::Milliseconds asleep;
+    bool backwards;
+    const char* reading;
+  };
+  for (const Case& c : {Case{60'000, false, "1:1"}, Case{600'000, false, "10:1"},
+                        Case{3'600'000, true, "-60:-1"}, Case{86'400'000, false, "1440:1"}}) {
+    freshCase();
+    start();
+    if (c.backwards) clock->optBackwards.click();
+    runTicks(1);  // the first tick, at once
+    tp.loop.sleep(c.asleep);
+    EXPECT_EQ(ticks, 1 + c.asleep / 1000) << c.reading;
+    EXPECT_EQ(reading(), c.reading);
+    EXPECT_EQ(readout(), c.reading);
+  }
+}
+
+// The alarm's blinking is for a person to see, so an alarm reached in the burst of ticks after a
+// sleep blinks from the last of them for the usual three ticks; one reached before the sleep
+// ends as it would have.
+TEST_F(ClockTest, AnAlarmReachedDuringASleepBlinksAfterTheCatchUp) {
+  struct Case {
+    const char* alarmMinutes;
+    const char* alarmSeconds;
+    int ticksBefore;
+    bool blinksAfter;
+  };
+  // Reached inside the burst; on its last tick, 5:1; before the sleep, still blinking at its start.
+  for (const Case& c :
+       {Case{"1", "30", 1, true}, Case{"5", "1", 1, true}, Case{"0", "2", 3, false}}) {
+    freshCase();
+    start();
+    clock->lstAlarm.choose(0);
+    clock->txtMinutes.typeText(c.alarmMinutes);
+    clock->txtSeconds.typeText(c.alarmSeconds);
+    runTicks(c.ticksBefore);
+    // Asleep for five minutes and 500 ms: the last overdue tick is half a second late.
+    if (c.ticksBefore > 2) {
+      ASSERT_TRUE(clock->TimerAlarmFlash.enabled());
+    }
+    tp.loop.sleep(300'500);
+    SCOPED_TRACE(std::string(c.alarmMinutes) + ":" + c.alarmSeconds);
+    ASSERT_EQ(clock->minutes(), 5);
+    EXPECT_EQ(clock->TimerAlarmFlash.enabled(), c.blinksAfter);
+    if (!c.blinksAfter) {
+      EXPECT_FALSE(clock->imgAlarm.visible());
+      continue;
+    }
+    EXPECT_EQ(clock->flashCount(), 1) << "as if the alarm tick had just come";
+    const int flashesInBurst = flashes;
+    runTicks(2);
+    EXPECT_TRUE(clock->TimerAlarmFlash.enabled());
+    runTicks(1);
+    EXPECT_FALSE(clock->TimerAlarmFlash.enabled());
+    EXPECT_FALSE(clock->imgAlarm.visible());
+    EXPECT_GE(flashes - flashesInBurst, 25) << "two and a half seconds of blinking, seen";
+  }
+}
+
 TEST(DialGeometry, WorkedValuesComeOutExactly) {
   const clock_window::DialGeometry dial{3000, 2000, 1000, 3.14159265358979};
   struct SecondCase {
@@ -290,8 +349,7 @@ TEST_F(ClockTest, TheReadingStopsAtItsSixteenBitLimitsInsteadOfOverflowing) {
     const char* last;
   };
   for (const Limit& c : {Limit{32767, 58, false, "32767:59"}, Limit{-32768, -58, true, "-32768:-59"}}) {
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();
     clock->presetReading(c.minutes, c.seconds);

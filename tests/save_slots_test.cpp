@@ -78,7 +78,7 @@ TEST_F(ClockTest, SlotsAreSavedLoadedClearedAndReadAgainAtTheNextStart) {
   EXPECT_EQ(readSaveFile(), written) << "starting does not rewrite the file";
   EXPECT_TRUE(clock->optLoadSaveThree.enabled());
   EXPECT_TRUE(clock->cmdLoad.enabled());
-  EXPECT_EQ(clock->currentSettings(), defaultRecord());
+  EXPECT_EQ(clock->currentSettings(), settings::defaultSettings);
   clock->optLoadSaveTwo.click();
   clock->cmdLoad.click();
   EXPECT_TRUE(clock->optBackwards.value());
@@ -109,7 +109,7 @@ TEST_F(ClockTest, AnUnreadableFileAtStartUpIsReportedAndTheWindowStillStarts) {
   ASSERT_EQ(tp.messages.texts.size(), 1u);
   EXPECT_NE(tp.messages.texts[0].find("fileClockSave.bin"), std::string::npos);
   EXPECT_EQ(clock->slots(), settings::Slots{});
-  EXPECT_EQ(clock->currentSettings(), defaultRecord());
+  EXPECT_EQ(clock->currentSettings(), settings::defaultSettings);
   runTicks(1);
   EXPECT_EQ(readout(), "0:1");
 }

@@ -66,8 +66,7 @@ struct VisibilityCounter : tk::ControlObserver {
 TEST_F(ClockTest, TheAlarmBlinksReadoutAndPictureAboutThirtyTimes) {
   for (bool digitalOn : {true, false}) {
     SCOPED_TRACE(digitalOn ? "readout on" : "readout off");
-    TempFolder ownFolder;
-    ticks = 0;
+    freshCase();
     start();
     if (!digitalOn) clock->chkDigitalToggle.click();
     clock->lstAlarm.choose(0);
@@ -103,7 +102,7 @@ TEST_F(ClockTest, ColourChoicesChangeOnlyTheSliderTarget) {
                             {3, &ClockSettings::faceColour},
                             {4, &ClockSettings::digitsColour}};
   for (const Target& t : targets) {
-    TempFolder ownFolder;
+    freshCase();
     start();
     const ClockSettings before = clock->currentSettings();
     clock->sldColourPick.slideTo(t.slider);
@@ -156,7 +155,7 @@ TEST_F(ClockTest, SlotButtonsFollowTheSavedFlagsOfTheFile) {
       {{true, true, true, true, true}, {true, true, true, true, true}, true},
   };
   for (const Case& c : cases) {
-    TempFolder ownFolder;
+    freshCase();
     settings::Slots slots{};
     for (int k = 0; k < 5; ++k) slots[k].saved = c.saved[k] ? settings::flagTrue : settings::flagFalse;
     slots[2].saved = c.saved[2] ? 1 : 0;  // any nonzero value counts as saved
@@ -166,12 +165,12 @@ TEST_F(ClockTest, SlotButtonsFollowTheSavedFlagsOfTheFile) {
       EXPECT_EQ(clock->slotOption(slot).enabled(), c.enabled[slot - 1]) << "slot " << slot;
     }
     EXPECT_EQ(clock->cmdLoad.enabled(), c.load);
-    EXPECT_EQ(clock->currentSettings(), defaultRecord()) << "start-up never loads a slot";
+    EXPECT_EQ(clock->currentSettings(), settings::defaultSettings) << "start-up never loads a slot";
   }
 }
 
 TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) {
-  ClockSettings record = defaultRecord();
+  ClockSettings record = settings::defaultSettings;
   record.saved = settings::flagTrue;
   record.alarmMinutes = 75;
   record.alarmSeconds = -32768;
@@ -217,8 +216,8 @@ TEST_F(ClockTest, StoredAlarmTimesOutsideTheRangeShowAndCountAsZero) {
   const std::int16_t storedValues[] = {-32768, -1000, -100, -60, -59, 0, 59, 60, 75, 999, 32767};
   for (const std::int16_t stored : storedValues) {
     SCOPED_TRACE("stored " + std::to_string(stored));
-    TempFolder ownFolder;
-    ClockSettings record = defaultRecord();
+    freshCase();
+    ClockSettings record = settings::defaultSettings;
     record.saved = settings::flagTrue;
     record.alarmOn = settings::flagTrue;
     record.alarmMinutes = stored;

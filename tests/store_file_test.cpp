@@ -21,23 +21,7 @@ using settings::ClockSettings;
 using settings::Slots;
 
 // Slots that differ from the ones the old file holds in every record.
-Slots newSlots() {
-  Slots slots{};
-  for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
-    slots[k].alarmMinutes = static_cast<std::int16_t>(k + 1);
-    slots[k].saved = settings::flagTrue;
-  }
-  return slots;
-}
-
-// What the file must hold after saving `slots` over `old`.
-Bytes savedOver(const Bytes& old, const Slots& slots) {
-  const store::SlotsImage image = store::encodeSlots(slots);
-  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
-  std::copy(image.begin(), image.end(), expected.begin());
-  return expected;
-}
+Slots newSlots() { return savedSlots(1); }
 
 std::string reasonText(int error) {
 #ifdef _WIN32
@@ -249,7 +233,7 @@ TEST_F(SaveFileOnDisk, ANameTakenByAFolderOrAPipeIsReportedAndLeftAlone) {
     }
     EXPECT_EQ(slots, newSlots());
     EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
-    fs::remove(store::saveFileName);
+    emptyFolder();
   }
 }
 
@@ -295,8 +279,7 @@ TEST_F(SaveFileOnDisk, ALinkIsFollowedAndItsTargetReplacedBesideIt) {
     EXPECT_TRUE(fs::equivalent(fs::path(files.createdFiles()[0]).parent_path(),
                                fs::path(c.target).parent_path()))
         << files.createdFiles()[0];
-    fs::remove(store::saveFileName);
-    fs::remove_all("data");
+    emptyFolder();
   }
 }
 
@@ -349,7 +332,7 @@ TEST_F(SaveFileOnDisk, TheFileKeepsItsReadAndWriteBitsAndNoOthers) {
 
 TEST_F(SaveFileOnDisk, ANewFileFollowsTheCreationMask) {
   for (unsigned mask : {022u, 077u, 0u}) {
-    fs::remove(store::saveFileName);
+    emptyFolder();
     const CreationMask scoped(mask);
     EXPECT_TRUE(store::SaveFile().save(newSlots()));
     EXPECT_EQ(permissionBits(store::saveFileName), 0666u & ~mask) << "umask " << std::oct << mask;
@@ -403,7 +386,7 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::remove(store::saveFileName);
+    emptyFolder();
     ASSERT_EQ(::chmod(".", c.folderMode), 0);
     if (c.fileMode) {
       writeBytes(store::saveFileName, old);

@@ -15,8 +15,7 @@ using settings::ClockSettings;
 using settings::Slots;
 
 ClockSettings defaultsSaved() {
-  ClockSettings s;
-  settings::initSettings(s);
+  ClockSettings s = settings::defaultSettings;
   s.saved = settings::flagTrue;
   return s;
 }

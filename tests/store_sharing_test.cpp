@@ -20,22 +20,9 @@ using settings::Slots;
 
 constexpr uid_t otherUser = 4242;
 
-Slots newSlots() {
-  Slots slots{};
-  for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
-    slots[k].alarmSeconds = static_cast<std::int16_t>(10 + k);
-    slots[k].saved = settings::flagTrue;
-  }
-  return slots;
-}
+Slots newSlots() { return savedSlots(10); }
 
-Bytes savedOver(const Bytes& old) {
-  const store::SlotsImage image = store::encodeSlots(newSlots());
-  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
-  std::copy(image.begin(), image.end(), expected.begin());
-  return expected;
-}
+Bytes savedOver(const Bytes& old) { return store_test::savedOver(old, newSlots()); }
 
 struct stat linkInfo(const std::string& path) {
   struct stat info {};
@@ -68,7 +55,7 @@ class SharedFolder : public InFreshFolder {
     for (uid_t user : {uid_t{0}, nobodyId}) {
       SCOPED_TRACE(user == 0 ? "saving as root" : "saving as nobody");
       body(user);
-      for (const std::string& name : folderEntries()) fs::remove_all(name);
+      emptyFolder();
     }
   }
 
@@ -172,7 +159,7 @@ TEST_F(SharedFolder, ALinkOfTheUsersOwnOrOfRootsIsFollowed) {
       plantLink(store::saveFileName, "made.bin", linkOwner);
       EXPECT_EQ(loadAs(user), "0|");
       EXPECT_EQ(linkInfo("made.bin").st_uid, user);
-      for (const char* name : {store::saveFileName, "mine.bin", "made.bin"}) fs::remove(name);
+      emptyFolder();
     }
   });
 }
@@ -216,7 +203,7 @@ TEST_F(SharedFolder, TemporaryFilesLeftByACrashedSaveOfTheUsersAreRemoved) {
       std::set<std::string> expected = kept;
       expected.insert(store::saveFileName);
       EXPECT_EQ(folderEntries(), expected);
-      for (const std::string& name : folderEntries()) fs::remove_all(name);
+      emptyFolder();
     }
   });
 }

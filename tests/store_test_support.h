@@ -31,6 +31,7 @@
 
 #include "settings/clock_settings.h"
 #include "store/file_layer.h"
+#include "store/record_codec.h"
 #include "store/save_file.h"
 #include "tests/faulty_file_layer.h"
 #include "toolkit/testing/temp_folder.h"
@@ -58,22 +59,31 @@ inline Bytes patternBytes(std::size_t size, std::uint8_t seed = 1) {
   return bytes;
 }
 
+// Five saved records that differ from each other and from any an old file holds: the defaults,
+// each with its own alarm minute from `firstMinute` on.
+inline settings::Slots savedSlots(int firstMinute) {
+  settings::Slots slots{};
+  for (int k = 0; k < settings::slotCount; ++k) {
+    slots[k] = settings::defaultSettings;
+    slots[k].alarmMinutes = static_cast<std::int16_t>(firstMinute + k);
+    slots[k].saved = settings::flagTrue;
+  }
+  return slots;
+}
+
+// What the file must hold after saving `slots` over `old`: their bytes, then whatever the old
+// file held beyond them.
+inline Bytes savedOver(const Bytes& old, const settings::Slots& slots) {
+  const store::SlotsImage image = store::encodeSlots(slots);
+  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
+  std::copy(image.begin(), image.end(), expected.begin());
+  return expected;
+}
+
 // Every test runs in a new empty folder as its current directory, removed afterwards.
 class InFreshFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    folder_ = tk::testing::TempFolder::makeUniqueFolder("stopwatch-store-");
-    fs::current_path(folder_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(folder_, ignored);
-  }
-
-  const fs::path& folder() const { return folder_; }
+  const fs::path& folder() const { return folder_.path(); }
 
   // The names in the current folder: shows a temporary file left behind.
   static std::set<std::string> folderEntries() {
@@ -83,9 +93,13 @@ class InFreshFolder : public ::testing::Test {
     return names;
   }
 
+  // Empties the current folder, so that the next case of a table starts as a new test does.
+  static void emptyFolder() {
+    for (const std::string& name : folderEntries()) fs::remove_all(name);
+  }
+
  private:
-  fs::path previous_;
-  fs::path folder_;
+  tk::testing::TempFolder folder_{tk::testing::TempFolder::asCurrentFolder, "stopwatch-store-"};
 };
 
 // Which file a name leads to, so that a test sees whether a save replaced the file or wrote

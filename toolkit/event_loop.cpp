@@ -6,7 +6,7 @@
 
 namespace tk {
 
-Milliseconds EventLoop::now() const { return firing_.empty() ? clockNow() : firing_.back(); }
+Milliseconds EventLoop::now() const { return firing_.empty() ? clockNow() : firing_.back().due; }
 
 void EventLoop::arm(Timer& timer, Milliseconds interval) {
   remove(timer);
@@ -40,20 +40,36 @@ bool EventLoop::remove(const Timer& timer) {
 }
 
 void EventLoop::runDue(Milliseconds until) {
+  // A handler may open a modal dialog whose nested loop runs this again: the outermost run that
+  // began a catch-up ends it.
+  const bool beganCatchUp = !inCatchUp_;
   while (!queue_.empty() && queue_.front().due <= until) {
     const Entry entry = queue_.front();
     queue_.erase(queue_.begin());
-    // The next tick of a periodic timer is one interval after this one was due; a handler that
-    // sets the interval or the enabling re-arms it itself, from the same instant.
-    insert(*entry.timer, entry.due + entry.timer->interval());
-    // Announced before the handler runs: a handler may open a modal dialog whose nested loop
-    // must go on waking for the timers.
-    deadlinesChanged();
-    firing_.push_back(entry.due);
-    entry.timer->fire();
-    firing_.pop_back();
+    fire(entry, until);
   }
   deadlinesChanged();
+  if (beganCatchUp && inCatchUp_) {
+    inCatchUp_ = false;
+    if (listener_) listener_->catchUpEnds();
+  }
+}
+
+void EventLoop::fire(const Entry& entry, Milliseconds until) {
+  // The next tick of a periodic timer is one interval after this one was due; a handler that
+  // sets the interval or the enabling re-arms it itself, from the same instant.
+  insert(*entry.timer, entry.due + entry.timer->interval());
+  // Announced before the handler runs: a handler may open a modal dialog whose nested loop
+  // must go on waking for the timers.
+  deadlinesChanged();
+  const bool catchUp = until - entry.due >= catchUpLateness;
+  if (catchUp && !inCatchUp_) {
+    inCatchUp_ = true;
+    if (listener_) listener_->catchUpBegins();
+  }
+  firing_.push_back({entry.due, catchUp});
+  entry.timer->fire();
+  firing_.pop_back();
 }
 
 void VirtualEventLoop::advance(Milliseconds ms) {
@@ -63,6 +79,11 @@ void VirtualEventLoop::advance(Milliseconds ms) {
     runDue(time_);
   }
   time_ = target;
+}
+
+void VirtualEventLoop::sleep(Milliseconds ms) {
+  time_ += ms;
+  runDue(time_);
 }
 
 }  // namespace tk

@@ -20,22 +20,7 @@ namespace {
 using namespace store_test;
 using settings::Slots;
 
-Slots newSlots() {
-  Slots slots{};
-  for (int k = 0; k < settings::slotCount; ++k) {
-    settings::initSettings(slots[k]);
-    slots[k].alarmMinutes = static_cast<std::int16_t>(20 + k);
-    slots[k].saved = settings::flagTrue;
-  }
-  return slots;
-}
-
-Bytes savedOver(const Bytes& old, const Slots& slots) {
-  const store::SlotsImage image = store::encodeSlots(slots);
-  Bytes expected = old.size() > image.size() ? old : Bytes(image.size());
-  std::copy(image.begin(), image.end(), expected.begin());
-  return expected;
-}
+Slots newSlots() { return savedSlots(20); }
 
 const std::string inUseText = windowsReasonText(store::fileInUse);
 

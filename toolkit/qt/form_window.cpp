@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/menu.h"
 #include "toolkit/qt/geometry.h"
@@ -109,6 +110,24 @@ void FormWindow::addControls(Container& container, QWidget* containerWidget) {
 }
 
 void FormWindow::propertyChanged(Control& control, Property property) {
+  if (!held_) {
+    showChange(control, property);
+    return;
+  }
+  const std::pair change{&control, property};
+  if (std::find(heldChanges_.begin(), heldChanges_.end(), change) == heldChanges_.end()) {
+    heldChanges_.push_back(change);
+  }
+}
+
+void FormWindow::releaseChanges() {
+  held_ = false;
+  for (const auto& [control, property] : std::exchange(heldChanges_, {})) {
+    showChange(*control, property);
+  }
+}
+
+void FormWindow::showChange(Control& control, Property property) {
   if (&control == &form_) {
     if (property == Property::Caption) setWindowTitle(QString::fromStdString(form_.caption()));
     client_->update();

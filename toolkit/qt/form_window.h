@@ -30,6 +30,11 @@ class FormWindow : public QMainWindow, public ControlObserver {
 
   void propertyChanged(Control& control, Property property) override;
 
+  // While held, changes are only noted; the release shows each changed property once, as it is
+  // then. Thousands of catch-up ticks cost the screen one update.
+  void holdChanges() { held_ = true; }
+  void releaseChanges();
+
   // Shows the window (placed as the form asks) and gives the focus to the first control in tab
   // order that can take it.
   void present();
@@ -54,6 +59,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void returnToNormalState(Qt::WindowState state);
   void fixSizeAgainWhenNormal();
   bool isMenuShortcut(const QKeyEvent& key) const;
+  void showChange(Control& control, Property property);
 
   Form& form_;
   ClientAreaWidget* client_;
@@ -64,6 +70,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
   bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
   bool askingForNormalState_ = false;
   bool detached_ = false;
+  bool held_ = false;
+  std::vector<std::pair<Control*, Property>> heldChanges_;  // in the order first changed
 };
 
 }  // namespace tk::qt

@@ -13,24 +13,27 @@ using namespace std::chrono_literals;
 // one-second wait of a ticking stopwatch. So a long wait stops this far short of the deadline and
 // a short one, woken within tens of microseconds, ends it.
 constexpr auto approach = 10ms;
-constexpr Milliseconds longestWait = 24 * 60 * 60 * 1000;
+// Qt's timers count on a clock that stands still while the computer is suspended, so a wait under
+// way when it went to sleep runs its remaining course after the resume. Waits no longer than
+// this bring the loop back to its own clock, and the catch-up, this soon after a resume.
+constexpr Milliseconds longestWait = 500;
 
 }  // namespace
 
-QtEventLoop::QtEventLoop() : start_(std::chrono::steady_clock::now()) {
+QtEventLoop::QtEventLoop(const ElapsedClock& clock) : clock_(clock), start_(clock.now()) {
   wakeUp_.setSingleShot(true);
   wakeUp_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&wakeUp_, &QTimer::timeout, [this] { wake(); });
 }
 
 Milliseconds QtEventLoop::clockNow() const {
-  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  const auto elapsed = clock_.now() - start_;
   return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
 }
 
 std::chrono::nanoseconds QtEventLoop::untilNextDeadline() const {
   const auto due = start_ + std::chrono::milliseconds(nextDeadline());
-  return due - std::chrono::steady_clock::now();
+  return due - clock_.now();
 }
 
 void QtEventLoop::deadlinesChanged() {

@@ -9,8 +9,10 @@ namespace tk::qt {
 
 class QtPlatform {
  public:
-  // The registry comes from outside: a real one on Windows, a portable stand-in elsewhere.
-  QtPlatform(RegistryService& registry, AppInfo app);
+  // The registry comes from outside: a real one on Windows, a portable stand-in elsewhere. The
+  // loop's clock is the system's unless a test drives it.
+  QtPlatform(RegistryService& registry, AppInfo app,
+             const ElapsedClock& clock = suspendAwareClock());
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
 

@@ -36,6 +36,14 @@ void QtWindowSystem::unload(Form& form) {
   if (windows_.empty()) QCoreApplication::quit();
 }
 
+void QtWindowSystem::catchUpBegins() {
+  for (auto& [form, window] : windows_) window->holdChanges();
+}
+
+void QtWindowSystem::catchUpEnds() {
+  for (auto& [form, window] : windows_) window->releaseChanges();
+}
+
 FormWindow* QtWindowSystem::windowOf(const Form& form) const {
   auto found = windows_.find(&form);
   return found == windows_.end() ? nullptr : found->second;

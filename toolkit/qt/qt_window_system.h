@@ -1,16 +1,18 @@
 #pragma once
 // Shows forms as Qt top-level windows: one FormWindow per shown form, made when it is first
 // shown and destroyed when it is unloaded. When the last window goes, the application quits.
+// While the event loop catches up on overdue ticks, the windows hold their changes.
 
 #include <map>
 
+#include "toolkit/event_loop.h"
 #include "toolkit/services.h"
 
 namespace tk::qt {
 
 class FormWindow;
 
-class QtWindowSystem : public WindowSystem {
+class QtWindowSystem : public WindowSystem, public CatchUpListener {
  public:
   QtWindowSystem() = default;
   ~QtWindowSystem() override;
@@ -19,6 +21,8 @@ class QtWindowSystem : public WindowSystem {
 
   void show(Form& form) override;
   void unload(Form& form) override;
+  void catchUpBegins() override;
+  void catchUpEnds() override;
 
   FormWindow* windowOf(const Form& form) const;
   std::size_t windowCount() const { return windows_.size(); }
