@@ -12,6 +12,8 @@ class FrmAbout : public tk::Form {
  public:
   explicit FrmAbout(tk::Platform& platform);
 
+  // The design is a table, one control a row, and is kept aligned by hand.
+  // clang-format off
   //                            name              caption / picture    left   top  width height tab
   tk::CommandButton cmdOK     {*this, "cmdOK",      "OK",              {4245, 2625, 1260,  345}, 0};
   tk::PictureBox picIcon      {*this, "picIcon",    "about.ico",       { 240,  240,  540,  540}, 1};
@@ -32,6 +34,7 @@ class FrmAbout : public tk::Form {
   // the wider white line never covers the grey one.
   tk::Line Line1[2]{{*this, "Line1(0)", {105, 2460, 5654, 2460}, 2},
                     {*this, "Line1(1)", {90, 2445, 5654, 2445}, 1}};
+  // clang-format on
 
   // Starts the System Information tool, or tells the user it is unavailable. Never raises.
   void StartSysInfo();

@@ -14,6 +14,8 @@ class ClockDesign : public tk::Form {
  public:
   explicit ClockDesign(tk::Platform& platform);
 
+  // The design is a table, one control a row, and is kept aligned by hand.
+  // clang-format off
   // The frames first, since they hold controls of their own.
   tk::Frame frmDigital     {*this, "frmDigital",  "Digital Display!", {2040, 3960, 4815, 1095}, 14};
   tk::Frame frmLoadSave    {*this, "frmLoadSave", "Load/Save",        {   0,  720, 1455, 1815}, 29};
@@ -77,8 +79,10 @@ class ClockDesign : public tk::Form {
   tk::Menu mnuExit {mnuFile, "mnuExit", "Exit", "Ctrl+Q"};
   tk::Menu mnuHelp {*this, "mnuHelp", "Help"};
   tk::Menu mnuAbout{mnuHelp, "mnuAbout", "About", "Ctrl+A"};
+  // clang-format on
 
-  // The slot buttons by slot number: slotOption(1) is optLoadSaveOne ... slotOption(5) optLoadSaveFive.
+  // The slot buttons by slot number: slotOption(1) is optLoadSaveOne ... slotOption(5) is
+  // optLoadSaveFive.
   tk::OptionButton& slotOption(int slot);
 
  private:
