@@ -78,8 +78,8 @@ FrmAbout::FrmAbout(tk::Platform& platform)
 void FrmAbout::fillInTitleAndVersion() {
   const tk::AppInfo& app = platform().app;
   setCaption("About " + app.title);
-  lblVersion.setCaption("Version " + tk::decimalText(app.major) + "." +
-                        tk::decimalText(app.minor) + "." + tk::decimalText(app.revision));
+  lblVersion.setCaption("Version " + tk::decimalText(app.major) + "." + tk::decimalText(app.minor) +
+                        "." + tk::decimalText(app.revision));
   lblTitle.setCaption(app.title);
 }
 

@@ -38,9 +38,14 @@ std::vector<std::filesystem::path> PortableRegistry::standardFolders() {
 }
 
 const std::vector<std::string>& PortableRegistry::knownPrograms() {
-  static const std::vector<std::string> programs{
-      "hardinfo2",          "hardinfo",          "gnome-system-monitor", "plasma-systemmonitor",
-      "ksysguard",          "mate-system-monitor", "xfce4-taskmanager",  "lxtask"};
+  static const std::vector<std::string> programs{"hardinfo2",
+                                                 "hardinfo",
+                                                 "gnome-system-monitor",
+                                                 "plasma-systemmonitor",
+                                                 "ksysguard",
+                                                 "mate-system-monitor",
+                                                 "xfce4-taskmanager",
+                                                 "lxtask"};
   return programs;
 }
 

@@ -15,16 +15,15 @@ namespace {
 // sign-extends to the width of a handle; any other key is a handle we were given.
 HKEY toHandle(tk::RegistryService::Key key) {
   if (key >= 0x80000000u && key <= 0x800000FFu) {
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG_PTR>(
-        static_cast<LONG>(static_cast<DWORD>(key)))));
+    return reinterpret_cast<HKEY>(
+        static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(static_cast<DWORD>(key)))));
   }
   return reinterpret_cast<HKEY>(key);
 }
 
 }  // namespace
 
-long WindowsRegistry::openKey(Key root, const std::string& path, std::uint32_t access,
-                              Key& key) {
+long WindowsRegistry::openKey(Key root, const std::string& path, std::uint32_t access, Key& key) {
   HKEY handle = nullptr;
   const LONG result = RegOpenKeyExA(toHandle(root), path.c_str(), 0, access, &handle);
   if (result == ERROR_SUCCESS) key = reinterpret_cast<Key>(handle);

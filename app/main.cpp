@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
 
   auto registry = about::systemRegistry();
   tk::qt::QtPlatform qt(*registry, tk::AppInfo{app_info::title, app_info::versionMajor,
-                                              app_info::versionMinor, app_info::versionRevision});
+                                               app_info::versionMinor, app_info::versionRevision});
   clock_window::FrmClock frmClock(qt.platform());
   frmClock.show();
   return QApplication::exec();

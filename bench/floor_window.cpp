@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
   }
   place<QSlider>(client, {8, 168, 33, 121}, Qt::Vertical)->setRange(0, 4);
   int y = 176;
-  for (const char* text : {"Second Hand", "Minute Hand", "Digital Border", "Stopwatch Face",
-                           "Digital Digits"}) {
+  for (const char* text :
+       {"Second Hand", "Minute Hand", "Digital Border", "Stopwatch Face", "Digital Digits"}) {
     place<QLabel>(client, {48, y, 100, 17}, text);
     y += 24;
   }

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "toolkit/testing/temp_folder.h"
 #include "clock/frm_clock.h"
 #include "toolkit/qt/qt_window_system.h"
+#include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
 
 namespace {
@@ -62,7 +62,7 @@ BENCHMARK(BM_TickHeadless);
 struct QtShownPlatform {
   tk::testing::TestPlatform tp;
   tk::qt::QtWindowSystem windows;
-  tk::Platform platform{tp.loop,  windows,     tp.messages, tp.colours,
+  tk::Platform platform{tp.loop,  windows,      tp.messages, tp.colours,
                         tp.files, tp.processes, tp.registry, tp.platform.app};
 };
 

@@ -1,9 +1,10 @@
 // How well the stopwatch keeps time on the real Qt event loop. The time of every tick is taken
 // on the steady clock and compared with the ideal grid start + k x 1000 ms, where start is the
 // instant the first tick after start-up was due; the table gives the median, 99th percentile
-// and largest lateness and the drift of a least-squares line through them. --busy keeps the other core spinning meanwhile. --stop-at S --stop-for T has a watchdog
-// child stop this process S seconds in and continue it T seconds later, and reports how soon
-// after the continue the reading is right again.
+// and largest lateness and the drift of a least-squares line through them. --busy keeps the other
+// core spinning meanwhile. --stop-at S --stop-for T has a watchdog child stop this process S
+// seconds in and continue it T seconds later, and reports how soon after the continue the reading
+// is right again.
 //
 // usage: timing_accuracy [SECONDS] [--busy] [--stop-at S] [--stop-for T] [--log FILE]
 
@@ -27,9 +28,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/testing/temp_folder.h"
 #include "clock/frm_clock.h"
 #include "toolkit/qt/qt_event_loop.h"
+#include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
 
 namespace {
@@ -191,10 +192,10 @@ void catchContinue() {
 // due. Anchoring it at that tick's actual time instead would shift every figure by however late
 // that one tick happened to be.
 struct TickLog {
-  Nanoseconds startupTickDelay = 0;  // from making the loop to the start-up tick
-  Nanoseconds gridStart = 0;         // when the grid's first tick was due
-  std::vector<Nanoseconds> ticks;    // times of the ticks on the grid
-  int startReading = 0;              // the reading after the grid's first tick
+  Nanoseconds startupTickDelay = 0;            // from making the loop to the start-up tick
+  Nanoseconds gridStart = 0;                   // when the grid's first tick was due
+  std::vector<Nanoseconds> ticks;              // times of the ticks on the grid
+  int startReading = 0;                        // the reading after the grid's first tick
   std::optional<Nanoseconds> rightAgainAfter;  // from the continue to a right reading
   Nanoseconds continued = 0;
 
@@ -213,8 +214,11 @@ class TickRecorder {
   // microseconds later, so lateness read against it is never understated.
   TickRecorder(clock_window::FrmClock& clock, const tk::EventLoop& loop, Nanoseconds loopStart,
                int seconds, Watchdog* watchdog)
-      : clock_(clock), loop_(loop), loopStart_(loopStart),
-        wanted_(static_cast<std::size_t>(seconds) + 1), watchdog_(watchdog) {
+      : clock_(clock),
+        loop_(loop),
+        loopStart_(loopStart),
+        wanted_(static_cast<std::size_t>(seconds) + 1),
+        watchdog_(watchdog) {
     log_.ticks.reserve(wanted_);
     auto tick = clock.Timer1.onTimer;
     clock.Timer1.onTimer = [this, tick] {
@@ -316,8 +320,8 @@ Summary summarise(const TickLog& log) {
   const auto rank = static_cast<std::size_t>(std::ceil(0.99 * n));  // nearest rank
   s.p99Ms = late[std::max<std::size_t>(rank, 1) - 1];
   s.maxMs = late.back();
-  s.laterThan20Ms = static_cast<std::size_t>(
-      late.end() - std::upper_bound(late.begin(), late.end(), 20.0));
+  s.laterThan20Ms =
+      static_cast<std::size_t>(late.end() - std::upper_bound(late.begin(), late.end(), 20.0));
   return s;
 }
 
@@ -362,10 +366,11 @@ void report(const Options& options, const TickLog& log, const Summary& s) {
       std::printf("  %-28s %10s\n", "reading right again", "never");
     }
   }
-  std::printf("RESULT timing_accuracy seconds=%d busy=%d ticks=%zu median_ms=%.3f p99_ms=%.3f "
-              "max_ms=%.3f mean_ms=%.3f late20=%zu drift_ms_per_hour=%.3f drift_se=%.3f",
-              options.seconds, options.busy ? 1 : 0, s.measured, s.medianMs, s.p99Ms, s.maxMs,
-              s.meanMs, s.laterThan20Ms, s.driftMsPerHour, s.driftStdErrorMsPerHour);
+  std::printf(
+      "RESULT timing_accuracy seconds=%d busy=%d ticks=%zu median_ms=%.3f p99_ms=%.3f "
+      "max_ms=%.3f mean_ms=%.3f late20=%zu drift_ms_per_hour=%.3f drift_se=%.3f",
+      options.seconds, options.busy ? 1 : 0, s.measured, s.medianMs, s.p99Ms, s.maxMs, s.meanMs,
+      s.laterThan20Ms, s.driftMsPerHour, s.driftStdErrorMsPerHour);
   if (stopped) {
     std::printf(" stop_at=%g stop_for=%g held_back=%zu right_again_ms=%.3f", options.stopAt,
                 options.stopFor, s.heldBack, rightAgainMs);
@@ -397,8 +402,8 @@ int main(int argc, char** argv) {
   tk::testing::FakeFiles files;
   tk::testing::RecordedProcesses processes;
   tk::testing::ScriptedRegistry registry;
-  tk::Platform platform{loop,      windows,  messages, colours, files,
-                        processes, registry, tk::AppInfo{"Stopwatch timing", 1, 2, 0}};
+  tk::Platform platform{loop,  windows,   messages, colours,
+                        files, processes, registry, tk::AppInfo{"Stopwatch timing", 1, 2, 0}};
 
   clock_window::FrmClock clock(platform);
   TickRecorder recorder(clock, loop, loopStart, options.seconds, watchdog ? &*watchdog : nullptr);

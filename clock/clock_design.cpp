@@ -13,9 +13,9 @@ ClockDesign::ClockDesign(tk::Platform& platform)
   setBackColour(tk::SystemColour::windowBackground);
   setPicture("arrows.gif");
 
-  cmdStartStop.setGraphical(0x00C000);     // green
-  cmdReset.setGraphical(0xFFC0FF);         // pink
-  cmdPreset.setGraphical(0x0000FF);        // red
+  cmdStartStop.setGraphical(0x00C000);  // green
+  cmdReset.setGraphical(0xFFC0FF);      // pink
+  cmdPreset.setGraphical(0x0000FF);     // red
   cmdChangeColour.setGraphical(white);
   optBackwards.setBackColour(white);
   optForwards.setBackColour(white);
@@ -75,12 +75,18 @@ void ClockDesign::describeForAssistiveTechnology() {
 
 tk::OptionButton& ClockDesign::slotOption(int slot) {
   switch (slot) {
-    case 1: return optLoadSaveOne;
-    case 2: return optLoadSaveTwo;
-    case 3: return optLoadSaveThree;
-    case 4: return optLoadSaveFour;
-    case 5: return optLoadSaveFive;
-    default: throw tk::RuntimeError::subscriptOutOfRange();
+    case 1:
+      return optLoadSaveOne;
+    case 2:
+      return optLoadSaveTwo;
+    case 3:
+      return optLoadSaveThree;
+    case 4:
+      return optLoadSaveFour;
+    case 5:
+      return optLoadSaveFive;
+    default:
+      throw tk::RuntimeError::subscriptOutOfRange();
   }
 }
 

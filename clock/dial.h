@@ -14,7 +14,7 @@ struct DialGeometry {
 };
 
 struct HandEnds {
-  float secondX, secondY;      // fractional twips, as the double sums round to single precision
+  float secondX, secondY;         // fractional twips, as the double sums round to single precision
   std::int16_t minuteX, minuteY;  // whole twips: offsets rounded half to even
 };
 

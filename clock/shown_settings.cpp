@@ -16,11 +16,16 @@ enum class ColourTarget { SecondHand = 0, MinuteHand = 1, DigitalBorder = 2, Fac
 
 tk::Colour& colourField(settings::ClockSettings& s, ColourTarget target) {
   switch (target) {
-    case ColourTarget::SecondHand: return s.secondHandColour;
-    case ColourTarget::MinuteHand: return s.minuteHandColour;
-    case ColourTarget::DigitalBorder: return s.digitalBorderColour;
-    case ColourTarget::Face: return s.faceColour;
-    case ColourTarget::Digits: break;
+    case ColourTarget::SecondHand:
+      return s.secondHandColour;
+    case ColourTarget::MinuteHand:
+      return s.minuteHandColour;
+    case ColourTarget::DigitalBorder:
+      return s.digitalBorderColour;
+    case ColourTarget::Face:
+      return s.faceColour;
+    case ColourTarget::Digits:
+      break;
   }
   return s.digitsColour;
 }

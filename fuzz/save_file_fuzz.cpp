@@ -12,7 +12,6 @@
 // or the new one, each failure has a message naming the file, and the next clean start leaves no
 // temporary file behind.
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>

@@ -9,7 +9,7 @@ run_packages=(
   qt6-base-dev libgl-dev libxkbcommon-dev
 )
 test_packages=(
-  git qt6-base-dev-tools
+  git clang-format qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   desktop-file-utils appstream

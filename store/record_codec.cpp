@@ -8,8 +8,9 @@ namespace {
 // The widths of the fields in the file follow the types of the record's fields.
 using settings::ClockSettings;
 static_assert(sizeof(ClockSettings::backwards) == 2 && sizeof(ClockSettings::alarmOn) == 2 &&
-              sizeof(ClockSettings::alarmMinutes) == 2 && sizeof(ClockSettings::alarmSeconds) == 2 &&
-              sizeof(ClockSettings::digitalOn) == 2 && sizeof(ClockSettings::saved) == 2);
+              sizeof(ClockSettings::alarmMinutes) == 2 &&
+              sizeof(ClockSettings::alarmSeconds) == 2 && sizeof(ClockSettings::digitalOn) == 2 &&
+              sizeof(ClockSettings::saved) == 2);
 static_assert(sizeof(ClockSettings::secondHandColour) == 4 &&
               sizeof(ClockSettings::minuteHandColour) == 4 &&
               sizeof(ClockSettings::digitalBorderColour) == 4 &&

@@ -56,33 +56,60 @@ std::vector<SysInfoCase> sysInfoCases() {
   return {
       {"PathFoundIsStartedWithoutSecondLookup",
        {{programKey, {{"PATH", text(toolPath)}}}, goodFolder},
-       {folderTool}, {toolPath, folderTool}, {toolPath}, {programKey}},
+       {folderTool},
+       {toolPath, folderTool},
+       {toolPath},
+       {programKey}},
       {"PathKeyMissingFolderHoldsProgram",
-       {goodFolder}, {folderTool}, {folderTool}, {folderTool}, {programKey, folderKey}},
+       {goodFolder},
+       {folderTool},
+       {folderTool},
+       {folderTool},
+       {programKey, folderKey}},
       {"PathValueMissingFolderHoldsProgram",
        {{programKey, {{"OTHER", text(toolPath)}}}, goodFolder},
-       {folderTool}, {toolPath, folderTool}, {folderTool}, {programKey, folderKey}},
-      {"FolderWithoutProgram",
-       {goodFolder}, {}, {folderTool}, {}, {programKey, folderKey}},
+       {folderTool},
+       {toolPath, folderTool},
+       {folderTool},
+       {programKey, folderKey}},
+      {"FolderWithoutProgram", {goodFolder}, {}, {folderTool}, {}, {programKey, folderKey}},
       {"NeitherValue", {}, {folderTool}, {folderTool}, {}, {programKey, folderKey}},
       {"PathNamesMissingFile",
        {{programKey, {{"PATH", text(toolPath)}}}, goodFolder},
-       {folderTool}, {folderTool}, {}, {programKey}},
+       {folderTool},
+       {folderTool},
+       {},
+       {programKey}},
       {"ExpandableTextLeavesEmptyPath",
        {{programKey, {{"PATH", ofType(2, bytes(toolPath + '\0'))}}}, goodFolder},
-       {folderTool}, {toolPath, folderTool}, {}, {programKey}},
+       {folderTool},
+       {toolPath, folderTool},
+       {},
+       {programKey}},
       {"ValueOf1024BytesIsReadWhole",
        {{programKey, {{"PATH", text(path1023)}}}, goodFolder},
-       {folderTool}, {path1023, folderTool}, {path1023}, {programKey}},
+       {folderTool},
+       {path1023, folderTool},
+       {path1023},
+       {programKey}},
       {"ValueOf1025BytesCannotBeRead",
        {{programKey, {{"PATH", text(path1024)}}}, goodFolder},
-       {folderTool}, {path1024, folderTool}, {folderTool}, {programKey, folderKey}},
+       {folderTool},
+       {path1024, folderTool},
+       {folderTool},
+       {programKey, folderKey}},
       {"NumberValueIsNoPath",
        {{programKey, {{"PATH", ofType(4, {0x1A, 0, 0, 0})}}}, goodFolder},
-       {folderTool}, {folderTool}, {}, {programKey}},
+       {folderTool},
+       {folderTool},
+       {},
+       {programKey}},
       {"EmptyValueIsAnErrorWithoutSecondLookup",
        {{programKey, {{"PATH", ofType(1, {})}}}, goodFolder},
-       {folderTool}, {"", folderTool}, {}, {programKey}},
+       {folderTool},
+       {"", folderTool},
+       {},
+       {programKey}},
   };
 }
 
@@ -297,8 +324,8 @@ class PortableRegistryTest : public ::testing::Test {
     const auto path = folder / "bin" / name;
     std::ofstream(path) << "#!/bin/sh\n";
     using std::filesystem::perms;
-    std::filesystem::permissions(path, executable ? perms::owner_all : perms::owner_read |
-                                                                           perms::owner_write);
+    std::filesystem::permissions(
+        path, executable ? perms::owner_all : perms::owner_read | perms::owner_write);
     return path;
   }
 
@@ -372,8 +399,7 @@ TEST_F(PortableRegistryTest, OnlyTheToolKeyBelowLocalMachineIsKnown) {
   about::PortableRegistry registry({folder / "bin"});
   tk::RegistryService::Key key = 0;
   EXPECT_EQ(registry.openKey(0x80000001, programKey, 0x2003F, key), 2) << "another root";
-  EXPECT_EQ(registry.openKey(0x80000002, "SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", 0x2003F,
-                             key),
+  EXPECT_EQ(registry.openKey(0x80000002, "SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", 0x2003F, key),
             0)
       << "key paths ignore case";
 }

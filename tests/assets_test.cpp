@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QXmlStreamReader>
-
 #include <algorithm>
 #include <cstdint>
 #include <ostream>
@@ -139,13 +138,12 @@ TEST_P(GifPicture, DecodesToOpaquePaletteColoursOnAClearGround) {
         continue;
       }
       ASSERT_EQ(qAlpha(pixel), 255) << x << "," << y;
-      ASSERT_NE(std::find(opaque.begin(), opaque.end(), pixel), opaque.end())
-          << x << "," << y;
+      ASSERT_NE(std::find(opaque.begin(), opaque.end(), pixel), opaque.end()) << x << "," << y;
     }
   }
-  for (const QPoint corner : {QPoint(0, 0), QPoint(expected.width - 1, 0),
-                              QPoint(0, expected.height - 1),
-                              QPoint(expected.width - 1, expected.height - 1)})
+  for (const QPoint corner :
+       {QPoint(0, 0), QPoint(expected.width - 1, 0), QPoint(0, expected.height - 1),
+        QPoint(expected.width - 1, expected.height - 1)})
     EXPECT_EQ(qAlpha(image.pixel(corner)), 0);
   EXPECT_GT(clear, 0);
   EXPECT_LT(clear, image.width() * image.height());
@@ -215,15 +213,18 @@ TEST(AlarmPicture, RedBellWithWhiteLettersOverAGreyBox) {
       if (qAlpha(pixel) == 0) continue;
       const int spread = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) -
                          std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
-      if (isRedInk(pixel)) ++red;
-      else if (qGray(pixel) > 235 && spread < 12) ++(y < 110 ? white : grey);
-      else if (spread < 20 && y > 110) ++grey;
+      if (isRedInk(pixel))
+        ++red;
+      else if (qGray(pixel) > 235 && spread < 12)
+        ++(y < 110 ? white : grey);
+      else if (spread < 20 && y > 110)
+        ++grey;
     }
   }
   const int area = alarm.width() * alarm.height();
-  EXPECT_GT(red, area * 4 / 10);   // the bell fills most of the picture
-  EXPECT_GT(white, 400);           // the four letters
-  EXPECT_GT(grey, 1000);           // the box below the bell
+  EXPECT_GT(red, area * 4 / 10);               // the bell fills most of the picture
+  EXPECT_GT(white, 400);                       // the four letters
+  EXPECT_GT(grey, 1000);                       // the box below the bell
   EXPECT_TRUE(isRedInk(alarm.pixel(76, 20)));  // above the letters, the dome
 }
 

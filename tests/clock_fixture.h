@@ -26,7 +26,8 @@ inline std::vector<std::uint8_t> readSaveFile() {
 inline void writeSaveFile(const settings::Slots& slots) {
   const auto image = store::encodeSlots(slots);
   std::ofstream("fileClockSave.bin", std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+      .write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
 }
 
 class ClockTest : public ::testing::Test {
@@ -49,9 +50,15 @@ class ClockTest : public ::testing::Test {
   void start() {
     clock = std::make_unique<clock_window::FrmClock>(tp.platform);
     auto tick = clock->Timer1.onTimer;
-    clock->Timer1.onTimer = [this, tick] { tick(); ++ticks; };
+    clock->Timer1.onTimer = [this, tick] {
+      tick();
+      ++ticks;
+    };
     auto flash = clock->TimerAlarmFlash.onTimer;
-    clock->TimerAlarmFlash.onTimer = [this, flash] { flash(); ++flashes; };
+    clock->TimerAlarmFlash.onTimer = [this, flash] {
+      flash();
+      ++flashes;
+    };
     clock->show();
   }
 

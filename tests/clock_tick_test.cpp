@@ -171,7 +171,8 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
   EXPECT_FALSE(clock->TimerAlarmFlash.enabled());
   EXPECT_FALSE(clock->imgAlarm.visible());
   EXPECT_TRUE(clock->frmDigital.visible());
-  EXPECT_EQ(flashes, 30) << "10 ms after the alarm tick, then every 100 ms until the third tick after";
+  EXPECT_EQ(flashes, 30)
+      << "10 ms after the alarm tick, then every 100 ms until the third tick after";
 }
 
 TEST_F(ClockTest, AnAlarmTheCountDownNeverProducesNeverFires) {
@@ -310,8 +311,9 @@ TEST(DialGeometry, WorkedValuesComeOutExactly) {
     std::int16_t minutes;
     int x, y;
   };
-  const MinuteCase minutes[] = {{5, 3500, 1134}, {10, 3866, 1500}, {0, 3000, 1000}, {60, 3000, 1000},
-                                {-5, 2500, 1134}, {75, 4000, 2000}, {15, 4000, 2000}, {-1, 2895, 1005}};
+  const MinuteCase minutes[] = {{5, 3500, 1134},  {10, 3866, 1500}, {0, 3000, 1000},
+                                {60, 3000, 1000}, {-5, 2500, 1134}, {75, 4000, 2000},
+                                {15, 4000, 2000}, {-1, 2895, 1005}};
   for (const auto& c : minutes) {
     const auto ends = handEnds(c.minutes, 0, dial);
     EXPECT_EQ(ends.minuteX, c.x) << c.minutes;
@@ -348,7 +350,8 @@ TEST_F(ClockTest, TheReadingStopsAtItsSixteenBitLimitsInsteadOfOverflowing) {
     bool backwards;
     const char* last;
   };
-  for (const Limit& c : {Limit{32767, 58, false, "32767:59"}, Limit{-32768, -58, true, "-32768:-59"}}) {
+  for (const Limit& c :
+       {Limit{32767, 58, false, "32767:59"}, Limit{-32768, -58, true, "-32768:-59"}}) {
     freshCase();
     start();
     if (c.backwards) clock->optBackwards.click();

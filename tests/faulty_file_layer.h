@@ -14,8 +14,21 @@
 namespace store_test {
 
 enum class Step {
-  linkStatus, readLink, listFolder, openExisting, createIfMissing, createNew, statusOf, readAt,
-  write, setPermissions, sync, close, rename, remove, syncFolder
+  linkStatus,
+  readLink,
+  listFolder,
+  openExisting,
+  createIfMissing,
+  createNew,
+  statusOf,
+  readAt,
+  write,
+  setPermissions,
+  sync,
+  close,
+  rename,
+  remove,
+  syncFolder
 };
 
 // The real file layer (or another one it wraps), with four ways to misbehave:

@@ -12,8 +12,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -111,7 +111,6 @@ class DemoForm : public tk::Form {
 
 class QtBackendTest : public ::testing::Test {
  protected:
-
   template <typename W>
   W* widget(tk::Control& control) {
     auto* found = qobject_cast<W*>(widgetOf(control));
@@ -173,7 +172,9 @@ TEST_F(QtBackendTest, CodeChangesShowOnWidgetsWithoutEchoingBack) {
       {"visible", &form.chkFlag, 0, SIGNAL(toggled(bool)), [&] { form.chkFlag.setVisible(false); },
        [&] { return widget<QCheckBox>(form.chkFlag)->isHidden(); }},
       {"bounds", &form.cmdCancel, 0, SIGNAL(clicked()),
-       [&] { form.cmdCancel.setBounds({1500, 150, 1500, 450}); },
+       [&] {
+         form.cmdCancel.setBounds({1500, 150, 1500, 450});
+       },
        [&] { return widget<QPushButton>(form.cmdCancel)->geometry() == QRect(100, 10, 100, 30); }},
       {"accessibility", &form.sldPick, 0, SIGNAL(valueChanged(int)),
        [&] { form.sldPick.setAccessibility("Colour to change", "Pick a colour"); },
@@ -333,8 +334,8 @@ TEST_F(QtBackendTest, FocusStartsAtTheFirstAvailableControlAndTabFollowsTabIndex
   // cmdOff (tab 0) is disabled, so the focus starts on cmdGo (tab 1).
   EXPECT_EQ(QApplication::focusWidget(), widgetOf(form.cmdGo));
   const std::vector<tk::Control*> expected = {
-      &form.cmdCancel, &form.txtName, &form.chkFlag, &form.cboPick, &form.lstItems,
-      &form.sldPick, &form.optOutside, &form.optA, &form.optB, &form.cmdGo};
+      &form.cmdCancel, &form.txtName,    &form.chkFlag, &form.cboPick, &form.lstItems,
+      &form.sldPick,   &form.optOutside, &form.optA,    &form.optB,    &form.cmdGo};
   for (tk::Control* next : expected) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget* focused = QApplication::focusWidget();

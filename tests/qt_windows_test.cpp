@@ -9,14 +9,13 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QPushButton>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
 
 #include "about/frm_about.h"
-
 #include "clock/frm_clock.h"
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/qt_platform.h"
@@ -148,7 +147,8 @@ bool waitForSeconds(clock_window::FrmClock& clock, const std::string& seconds) {
 }
 
 bool near(QRgb pixel, QRgb colour) {
-  return std::abs(qRed(pixel) - qRed(colour)) < 60 && std::abs(qGreen(pixel) - qGreen(colour)) < 60 &&
+  return std::abs(qRed(pixel) - qRed(colour)) < 60 &&
+         std::abs(qGreen(pixel) - qGreen(colour)) < 60 &&
          std::abs(qBlue(pixel) - qBlue(colour)) < 60;
 }
 
@@ -271,8 +271,11 @@ TEST_F(AboutWindowTest, SeparatorIsACrispGreyLineOverAWhiteOne) {
     QColor colour;
   };
   // The grey line lies at 2445 twips (row 163), the two-pixel white one at 2460 (rows 164, 165).
-  const std::vector<Row> rows = {{162, background}, {163, QColor(0x80, 0x80, 0x80)},
-                                 {164, Qt::white}, {165, Qt::white}, {166, background}};
+  const std::vector<Row> rows = {{162, background},
+                                 {163, QColor(0x80, 0x80, 0x80)},
+                                 {164, Qt::white},
+                                 {165, Qt::white},
+                                 {166, background}};
   for (int x : {10, 100, 250, 370}) {
     for (const Row& row : rows) {
       EXPECT_EQ(colourName(image.pixel(x, row.y)), row.colour.name().toStdString())

@@ -91,7 +91,8 @@ TEST_F(ClockTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLost) {
   std::filesystem::create_directory("fileClockSave.bin");
   clock->cmdSave.click();
   ASSERT_EQ(tp.messages.texts.size(), 1u);
-  EXPECT_NE(tp.messages.texts[0].find("fileClockSave.bin"), std::string::npos) << tp.messages.texts[0];
+  EXPECT_NE(tp.messages.texts[0].find("fileClockSave.bin"), std::string::npos)
+      << tp.messages.texts[0];
   EXPECT_FALSE(tp.processes.endStatus.has_value());
   EXPECT_EQ(clock->slots()[0].saved, settings::flagTrue) << "the slot in memory keeps the save";
   EXPECT_TRUE(clock->cmdLoad.enabled());

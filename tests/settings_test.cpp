@@ -17,10 +17,11 @@ TEST_F(ClockTest, TypedAlarmTimesAreEchoedAndStoredOrReplacedByZero) {
     std::int16_t field;
   };
   const Case cases[] = {
-      {"59", "59", "59", 59},  {"-59", "-59", "-59", -59}, {"60", "0", "0", 0},   {"-60", "0", "0", 0},
-      {"1e3", "0", "0", 0},    {"5.5", "5.5", "5.5", 6},   {"4.5", "4.5", "4.5", 4}, {"-.5", "-.5", "-0.5", 0},
-      {"12a", "12a", "12", 12}, {"", "", "0", 0},          {"-", "-", "0", 0},    {"007", "007", "7", 7},
-      {"&HF", "&HF", "15", 15}, {"&H7F", "&H7", "7", 7},   {"1e9", "0", "0", 0},
+      {"59", "59", "59", 59},   {"-59", "-59", "-59", -59}, {"60", "0", "0", 0},
+      {"-60", "0", "0", 0},     {"1e3", "0", "0", 0},       {"5.5", "5.5", "5.5", 6},
+      {"4.5", "4.5", "4.5", 4}, {"-.5", "-.5", "-0.5", 0},  {"12a", "12a", "12", 12},
+      {"", "", "0", 0},         {"-", "-", "0", 0},         {"007", "007", "7", 7},
+      {"&HF", "&HF", "15", 15}, {"&H7F", "&H7", "7", 7},    {"1e9", "0", "0", 0},
   };
   for (const Case& c : cases) {
     for (auto [box, label, field] :
@@ -81,7 +82,8 @@ TEST_F(ClockTest, TheAlarmBlinksReadoutAndPictureAboutThirtyTimes) {
     runTicks(1);
     tp.loop.advance(10);
     EXPECT_TRUE(clock->imgAlarm.visible()) << "the picture shows at the first toggle";
-    EXPECT_EQ(clock->frmDigital.visible(), !digitalOn) << "readout and picture toggle independently";
+    EXPECT_EQ(clock->frmDigital.visible(), !digitalOn)
+        << "readout and picture toggle independently";
     runTicks(3);
     clock->setObserver(nullptr);
     EXPECT_EQ(counter.picture, 30);
@@ -137,7 +139,8 @@ TEST_F(ClockTest, CancellingTheColourDialogChangesNothing) {
   clock->cmdChangeColour.click();
   EXPECT_EQ(clock->currentSettings(), before);
   EXPECT_EQ(clock->secondHand.borderColour(), 0x000000u);
-  EXPECT_EQ(tp.colours.openedWith.back(), 0x0000FFu) << "the dialog opens on the last colour chosen";
+  EXPECT_EQ(tp.colours.openedWith.back(), 0x0000FFu)
+      << "the dialog opens on the last colour chosen";
 }
 
 TEST_F(ClockTest, SlotButtonsFollowTheSavedFlagsOfTheFile) {
@@ -157,7 +160,8 @@ TEST_F(ClockTest, SlotButtonsFollowTheSavedFlagsOfTheFile) {
   for (const Case& c : cases) {
     freshCase();
     settings::Slots slots{};
-    for (int k = 0; k < 5; ++k) slots[k].saved = c.saved[k] ? settings::flagTrue : settings::flagFalse;
+    for (int k = 0; k < 5; ++k)
+      slots[k].saved = c.saved[k] ? settings::flagTrue : settings::flagFalse;
     slots[2].saved = c.saved[2] ? 1 : 0;  // any nonzero value counts as saved
     writeSaveFile(slots);
     start();

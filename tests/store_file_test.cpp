@@ -53,17 +53,25 @@ TEST_F(SaveFileFaults, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile) {
     int error;
   };
   const Case cases[] = {
-      {Step::linkStatus, EACCES},   {Step::openExisting, EACCES},
-      {Step::statusOf, EIO},        {Step::createNew, ENOSPC},   {Step::readAt, EIO},
-      {Step::write, ENOSPC},        {Step::setPermissions, EPERM},
+      {Step::linkStatus, EACCES},
+      {Step::openExisting, EACCES},
+      {Step::statusOf, EIO},
+      {Step::createNew, ENOSPC},
+      {Step::readAt, EIO},
+      {Step::write, ENOSPC},
+      {Step::setPermissions, EPERM},
 #ifdef EDQUOT
       {Step::write, EDQUOT},
 #endif
-      {Step::sync, EIO},            {Step::close, EIO},          {Step::rename, EBUSY},
-      {Step::rename, EXDEV},        {Step::rename, EACCES},
+      {Step::sync, EIO},
+      {Step::close, EIO},
+      {Step::rename, EBUSY},
+      {Step::rename, EXDEV},
+      {Step::rename, EACCES},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "step " << static_cast<int>(c.step) << ", " << reasonText(c.error));
+    SCOPED_TRACE(testing::Message()
+                 << "step " << static_cast<int>(c.step) << ", " << reasonText(c.error));
     writeBytes(store::saveFileName, old_);
     FaultyFileLayer files;
     files.failAt(c.step, c.error);  // the first close is the temporary file's
@@ -252,8 +260,10 @@ TEST_F(SaveFileOnDisk, ALinkIsFollowedAndItsTargetReplacedBesideIt) {
   const Case cases[] = {
       {"relative", {{store::saveFileName, "data/real.bin"}}, "data/real.bin", true},
       {"absolute", {{store::saveFileName, absolute}}, absolute, true},
-      {"chain", {{store::saveFileName, "data/link"}, {"data/link", "real.bin"}},
-       "data/real.bin", true},
+      {"chain",
+       {{store::saveFileName, "data/link"}, {"data/link", "real.bin"}},
+       "data/real.bin",
+       true},
       {"dangling", {{store::saveFileName, "data/real.bin"}}, "data/real.bin", false},
   };
   for (const Case& c : cases) {
@@ -319,7 +329,7 @@ TEST_F(SaveFileOnDisk, TheFileKeepsItsReadAndWriteBitsAndNoOthers) {
   // Execute, setuid, setgid and sticky bits never reach the new file.
   const CreationMask mask(022);
   const std::pair<unsigned, unsigned> cases[] = {
-      {0600, 0600}, {0640, 0640}, {0604, 0604}, {0444, 0444}, {0666, 0666}, {0662, 0662},
+      {0600, 0600}, {0640, 0640}, {0604, 0604},  {0444, 0444},  {0666, 0666},  {0662, 0662},
       {0750, 0640}, {0777, 0666}, {06777, 0666}, {04755, 0644}, {01666, 0666}, {02640, 0640},
   };
   for (const auto& [before, after] : cases) {
@@ -368,7 +378,7 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile
   const std::string fileRefused = "the file itself may not be written";
   struct Case {
     const char* what;
-    unsigned folderMode;  // 0755: others may enter and read, not add or remove names
+    unsigned folderMode;               // 0755: others may enter and read, not add or remove names
     std::optional<unsigned> fileMode;  // none: no file
     bool loading;
     std::string expected;
@@ -419,7 +429,8 @@ TEST_F(SaveFileOnDisk, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
   ASSERT_TRUE(result) << "could not switch to an unprivileged user";
   EXPECT_EQ(*result, "0|");
   EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
-  EXPECT_EQ(fileIdentity(store::saveFileName), before) << "the file was replaced, not written in place";
+  EXPECT_EQ(fileIdentity(store::saveFileName), before)
+      << "the file was replaced, not written in place";
   EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
 }
 

@@ -49,7 +49,8 @@ TEST_F(SaveFileFormat, DefaultSettingsMarkedSavedGiveTheKnownRecordInTheirSlotOn
     ASSERT_EQ(file.size(), 160u);
     for (std::size_t record = 0; record < settings::slotCount; ++record) {
       const Bytes want = record == slot ? expected : Bytes(32, 0);
-      EXPECT_EQ(slice(file, 32 * record, 32), want) << "slot " << slot + 1 << ", record " << record + 1;
+      EXPECT_EQ(slice(file, 32 * record, 32), want)
+          << "slot " << slot + 1 << ", record " << record + 1;
     }
   }
 }
@@ -153,9 +154,9 @@ TEST_F(SaveFileFormat, AFieldCutByTheEndTakesTheBytesPresentAsItsLowBytes) {
     std::size_t length;  // ends inside slot 1's field below
     std::int64_t expected;
   };
-  const Bytes file = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C,
-                      0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18,
-                      0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20};
+  const Bytes file = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B,
+                      0x0C, 0x0D, 0x0E, 0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16,
+                      0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20};
   {  // one byte into digitalOn (offset 8)
     const Slots slots = loadFrom(slice(file, 0, 9), before);
     EXPECT_EQ(slots[0].alarmSeconds, 0x0807);

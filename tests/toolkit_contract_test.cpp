@@ -105,7 +105,8 @@ TEST_F(ToolkitContract, DisabledControlsIgnoreTheUserButNotCode) {
   int clicks = 0;
   form.button.onClick = [&] { ++clicks; };
   form.text.setMaxLength(3);
-  for (tk::Control* c : std::vector<tk::Control*>{&form.button, &form.check, &form.a, &form.text, &form.list}) {
+  for (tk::Control* c :
+       std::vector<tk::Control*>{&form.button, &form.check, &form.a, &form.text, &form.list}) {
     c->setEnabled(false);
   }
   form.button.click();
@@ -145,8 +146,9 @@ TEST_F(ToolkitContract, MaxLengthCountsCharactersNotBytes) {
   // é is two bytes, € three, 😀 four; "\xff" and a lone "\xc3" are no characters and count one
   // each.
   const Case cases[] = {
-      {"éé", "éé"},         {"ééé", "ééé"},      {"éééé", "ééé"},  {"a€😀b", "a€😀"},
-      {"😀😀😀😀", "😀😀😀"}, {"\xff\xffé", "\xff\xffé"}, {"ab\xc3", "ab\xc3"}, {"5é\xc3x", "5é\xc3"},
+      {"éé", "éé"},         {"ééé", "ééé"},        {"éééé", "ééé"},
+      {"a€😀b", "a€😀"},      {"😀😀😀😀", "😀😀😀"},       {"\xff\xffé", "\xff\xffé"},
+      {"ab\xc3", "ab\xc3"}, {"5é\xc3x", "5é\xc3"},
   };
   for (const Case& c : cases) {
     form.text.setText("");

@@ -9,7 +9,8 @@ enum class Orientation { Horizontal, Vertical };
 
 class ProgressBar : public Control {
  public:
-  ProgressBar(Container& parent, std::string name, Rect bounds, int tabIndex, double min, double max);
+  ProgressBar(Container& parent, std::string name, Rect bounds, int tabIndex, double min,
+              double max);
   Kind kind() const override { return Kind::ProgressBar; }
   bool windowed() const override { return true; }
 

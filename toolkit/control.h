@@ -15,14 +15,42 @@ class Container;
 class Form;
 
 enum class Kind {
-  Form, CommandButton, CheckBox, OptionButton, TextBox, Label, ComboBox, ListBox, Frame,
-  Image, PictureBox, Shape, Line, Timer, ProgressBar, Slider
+  Form,
+  CommandButton,
+  CheckBox,
+  OptionButton,
+  TextBox,
+  Label,
+  ComboBox,
+  ListBox,
+  Frame,
+  Image,
+  PictureBox,
+  Shape,
+  Line,
+  Timer,
+  ProgressBar,
+  Slider
 };
 
 // What changed, so a backend can update only that.
 enum class Property {
-  Caption, Text, Bounds, Visible, Enabled, BackColour, ForeColour, BorderColour, FillColour,
-  Value, ListIndex, Items, Picture, LineEnds, Range, Accessibility
+  Caption,
+  Text,
+  Bounds,
+  Visible,
+  Enabled,
+  BackColour,
+  ForeColour,
+  BorderColour,
+  FillColour,
+  Value,
+  ListIndex,
+  Items,
+  Picture,
+  LineEnds,
+  Range,
+  Accessibility
 };
 
 using Event = std::function<void()>;

@@ -19,21 +19,24 @@ void EventLoop::disarm(Timer& timer) {
 }
 
 bool EventLoop::isArmed(const Timer& timer) const {
-  return std::any_of(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.timer == &timer; });
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [&](const Entry& e) { return e.timer == &timer; });
 }
 
 Milliseconds EventLoop::nextDeadline() const { return queue_.front().due; }
 
 void EventLoop::insert(Timer& timer, Milliseconds due) {
   Entry entry{due, nextOrder_++, &timer};
-  auto at = std::upper_bound(queue_.begin(), queue_.end(), entry, [](const Entry& a, const Entry& b) {
-    return a.due != b.due ? a.due < b.due : a.order < b.order;
-  });
+  auto at =
+      std::upper_bound(queue_.begin(), queue_.end(), entry, [](const Entry& a, const Entry& b) {
+        return a.due != b.due ? a.due < b.due : a.order < b.order;
+      });
   queue_.insert(at, entry);
 }
 
 bool EventLoop::remove(const Timer& timer) {
-  auto it = std::find_if(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.timer == &timer; });
+  auto it =
+      std::find_if(queue_.begin(), queue_.end(), [&](const Entry& e) { return e.timer == &timer; });
   if (it == queue_.end()) return false;
   queue_.erase(it);
   return true;

@@ -10,7 +10,9 @@ Menu::Menu(Form& form, std::string name, std::string caption)
 }
 
 Menu::Menu(Menu& parent, std::string name, std::string caption, std::string shortcut)
-    : form_(parent.form_), name_(std::move(name)), caption_(std::move(caption)),
+    : form_(parent.form_),
+      name_(std::move(name)),
+      caption_(std::move(caption)),
       shortcut_(std::move(shortcut)) {
   parent.items_.push_back(this);
 }

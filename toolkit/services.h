@@ -62,8 +62,8 @@ class RegistryService {
   virtual long openKey(Key root, const std::string& path, std::uint32_t access, Key& key) = 0;
   // Reads value `name` into `data` (capacity `size` bytes); on return `size` holds the number of
   // data bytes and `type` the value's type.
-  virtual long queryValue(Key key, const std::string& name, std::uint32_t& type,
-                          std::uint8_t* data, std::uint32_t& size) = 0;
+  virtual long queryValue(Key key, const std::string& name, std::uint32_t& type, std::uint8_t* data,
+                          std::uint32_t& size) = 0;
   virtual void closeKey(Key key) = 0;
 };
 

@@ -58,7 +58,8 @@ class ColouredFaceButton : public QPushButton {
 }  // namespace
 
 CommandButtonView::CommandButtonView(CommandButton& button, QWidget* parent)
-    : ControlView(button, new ColouredFaceButton(parent)), button_(button),
+    : ControlView(button, new ColouredFaceButton(parent)),
+      button_(button),
       widget_(static_cast<QPushButton*>(widget())) {
   // Enter presses the focused button, as Space does.
   widget_->setAutoDefault(true);
@@ -78,7 +79,8 @@ void CommandButtonView::applyOwn(Property property) {
 }
 
 CheckBoxView::CheckBoxView(CheckBox& box, QWidget* parent)
-    : ControlView(box, new QCheckBox(parent)), box_(box),
+    : ControlView(box, new QCheckBox(parent)),
+      box_(box),
       widget_(static_cast<QCheckBox*>(widget())) {
   QObject::connect(widget_, &QCheckBox::clicked, [this] {
     box_.click();
@@ -88,19 +90,25 @@ CheckBoxView::CheckBoxView(CheckBox& box, QWidget* parent)
 
 void CheckBoxView::applyOwn(Property property) {
   switch (property) {
-    case Property::Caption: widget_->setText(captionText(box_.caption())); break;
-    case Property::BackColour: showBackColour(*widget_, box_.backColour()); break;
+    case Property::Caption:
+      widget_->setText(captionText(box_.caption()));
+      break;
+    case Property::BackColour:
+      showBackColour(*widget_, box_.backColour());
+      break;
     case Property::Value:
-      widget_->setCheckState(box_.value() == CheckBox::Checked   ? Qt::Checked
+      widget_->setCheckState(box_.value() == CheckBox::Checked  ? Qt::Checked
                              : box_.value() == CheckBox::Grayed ? Qt::PartiallyChecked
                                                                 : Qt::Unchecked);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 OptionButtonView::OptionButtonView(OptionButton& button, QWidget* parent)
-    : ControlView(button, new QRadioButton(parent)), button_(button),
+    : ControlView(button, new QRadioButton(parent)),
+      button_(button),
       widget_(static_cast<QRadioButton*>(widget())) {
   widget_->setAutoExclusive(false);
   QObject::connect(widget_, &QRadioButton::clicked, [this] {
@@ -111,10 +119,17 @@ OptionButtonView::OptionButtonView(OptionButton& button, QWidget* parent)
 
 void OptionButtonView::applyOwn(Property property) {
   switch (property) {
-    case Property::Caption: widget_->setText(captionText(button_.caption())); break;
-    case Property::BackColour: showBackColour(*widget_, button_.backColour()); break;
-    case Property::Value: widget_->setChecked(button_.value()); break;
-    default: break;
+    case Property::Caption:
+      widget_->setText(captionText(button_.caption()));
+      break;
+    case Property::BackColour:
+      showBackColour(*widget_, button_.backColour());
+      break;
+    case Property::Value:
+      widget_->setChecked(button_.value());
+      break;
+    default:
+      break;
   }
 }
 

@@ -10,20 +10,34 @@ namespace {
 // The classic system colour indexes, each matched to the palette role that plays its part.
 QPalette::ColorRole roleOfSystemColour(unsigned index) {
   switch (index) {
-    case 4: return QPalette::Window;            // menu
-    case 5: return QPalette::Base;              // window background
-    case 7: return QPalette::WindowText;        // menu text
-    case 8: return QPalette::Text;              // window text
-    case 13: return QPalette::Highlight;
-    case 14: return QPalette::HighlightedText;
-    case 15: return QPalette::Button;           // button face
-    case 16: return QPalette::Dark;             // button shadow
-    case 17: return QPalette::PlaceholderText;  // grey (disabled) text
-    case 18: return QPalette::ButtonText;
-    case 20: return QPalette::Light;            // button highlight
-    case 23: return QPalette::ToolTipText;
-    case 24: return QPalette::ToolTipBase;
-    default: return QPalette::Window;
+    case 4:
+      return QPalette::Window;  // menu
+    case 5:
+      return QPalette::Base;  // window background
+    case 7:
+      return QPalette::WindowText;  // menu text
+    case 8:
+      return QPalette::Text;  // window text
+    case 13:
+      return QPalette::Highlight;
+    case 14:
+      return QPalette::HighlightedText;
+    case 15:
+      return QPalette::Button;  // button face
+    case 16:
+      return QPalette::Dark;  // button shadow
+    case 17:
+      return QPalette::PlaceholderText;  // grey (disabled) text
+    case 18:
+      return QPalette::ButtonText;
+    case 20:
+      return QPalette::Light;  // button highlight
+    case 23:
+      return QPalette::ToolTipText;
+    case 24:
+      return QPalette::ToolTipBase;
+    default:
+      return QPalette::Window;
   }
 }
 

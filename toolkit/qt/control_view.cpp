@@ -17,14 +17,22 @@ ControlView::ControlView(Control& control, QWidget* widget) : control_(control),
 void ControlView::apply(Property property) {
   const QSignalBlocker blocker(widget_);
   switch (property) {
-    case Property::Bounds: widget_->setGeometry(toPixels(control_.bounds())); break;
-    case Property::Visible: widget_->setVisible(control_.visible()); break;
-    case Property::Enabled: widget_->setEnabled(control_.enabled()); break;
+    case Property::Bounds:
+      widget_->setGeometry(toPixels(control_.bounds()));
+      break;
+    case Property::Visible:
+      widget_->setVisible(control_.visible());
+      break;
+    case Property::Enabled:
+      widget_->setEnabled(control_.enabled());
+      break;
     case Property::Accessibility:
       widget_->setAccessibleName(QString::fromStdString(control_.accessibleName()));
       widget_->setToolTip(QString::fromStdString(control_.toolTip()));
       break;
-    default: applyOwn(property); break;
+    default:
+      applyOwn(property);
+      break;
   }
 }
 
@@ -57,7 +65,8 @@ std::unique_ptr<ControlView> makeView(Control& control, QWidget* parent) {
       return std::make_unique<SliderView>(static_cast<Slider&>(control), parent);
     case Kind::PictureBox:
       return std::make_unique<PictureBoxView>(static_cast<PictureBox&>(control), parent);
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 

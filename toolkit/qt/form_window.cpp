@@ -28,8 +28,7 @@ QFont toolkitFont() {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form)
-    : form_(form), client_(new ClientAreaWidget(form, this)) {
+FormWindow::FormWindow(Form& form) : form_(form), client_(new ClientAreaWidget(form, this)) {
   setObjectName(QString::fromStdString(form.name()));
   setFont(toolkitFont());
   setWindowTitle(QString::fromStdString(form.caption()));
@@ -57,8 +56,7 @@ QWidget* FormWindow::widgetOf(const Control& control) const {
 }
 
 void FormWindow::setWindowStyle() {
-  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint;
+  Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
   if (form_.borderStyle == BorderStyle::FixedDialog) {
     flags |= form_.showInTaskbar ? Qt::Dialog : Qt::Tool;
   } else if (form_.borderStyle == BorderStyle::None && form_.menus().empty()) {

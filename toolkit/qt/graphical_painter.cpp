@@ -66,9 +66,12 @@ void paintImage(QPainter& painter, const Image& image) {
 
 Qt::Alignment alignmentOf(Alignment alignment) {
   switch (alignment) {
-    case Alignment::Right: return Qt::AlignRight;
-    case Alignment::Centre: return Qt::AlignHCenter;
-    case Alignment::Left: break;
+    case Alignment::Right:
+      return Qt::AlignRight;
+    case Alignment::Centre:
+      return Qt::AlignHCenter;
+    case Alignment::Left:
+      break;
   }
   return Qt::AlignLeft;
 }
@@ -79,8 +82,8 @@ void paintLabel(QPainter& painter, const Label& label) {
   painter.save();
   painter.setClipRect(area);
   painter.setPen(toQColor(label.foreColour()));
-  const int flags = int(alignmentOf(label.alignment)) | Qt::AlignTop | Qt::TextWordWrap |
-                    Qt::TextShowMnemonic;
+  const int flags =
+      int(alignmentOf(label.alignment)) | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
   painter.drawText(area, flags, QString::fromStdString(label.caption()));
   painter.restore();
 }
@@ -103,9 +106,9 @@ namespace {
 
 QRectF lineArea(const Line& line) {
   const LineEnds& e = line.ends();
-  const QRectF span = QRectF(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
-                             QPointF(toPixelsF(e.x2), toPixelsF(e.y2)))
-                          .normalized();
+  const QRectF span =
+      QRectF(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)), QPointF(toPixelsF(e.x2), toPixelsF(e.y2)))
+          .normalized();
   // Half the pen's width on every side for the round caps, and a pixel for the antialiasing.
   const double margin = std::max(1, line.borderWidth()) / 2.0 + 1;
   return span.adjusted(-margin, -margin, margin, margin);
@@ -122,22 +125,36 @@ QRectF imageArea(const Image& image) {
 QRectF paintedArea(const Control& control) {
   if (control.windowed() || !control.visible()) return {};
   switch (control.kind()) {
-    case Kind::Line: return lineArea(static_cast<const Line&>(control));
-    case Kind::Image: return imageArea(static_cast<const Image&>(control));
-    case Kind::Shape: return toPixelsF(control.bounds());
-    case Kind::Label: return toPixels(control.bounds());
-    default: return {};
+    case Kind::Line:
+      return lineArea(static_cast<const Line&>(control));
+    case Kind::Image:
+      return imageArea(static_cast<const Image&>(control));
+    case Kind::Shape:
+      return toPixelsF(control.bounds());
+    case Kind::Label:
+      return toPixels(control.bounds());
+    default:
+      return {};
   }
 }
 
 void paintGraphical(QPainter& painter, const Control& control) {
   if (control.windowed() || !control.visible()) return;
   switch (control.kind()) {
-    case Kind::Shape: paintShape(painter, static_cast<const Shape&>(control)); break;
-    case Kind::Line: paintLine(painter, static_cast<const Line&>(control)); break;
-    case Kind::Image: paintImage(painter, static_cast<const Image&>(control)); break;
-    case Kind::Label: paintLabel(painter, static_cast<const Label&>(control)); break;
-    default: break;  // timers and the like show nothing
+    case Kind::Shape:
+      paintShape(painter, static_cast<const Shape&>(control));
+      break;
+    case Kind::Line:
+      paintLine(painter, static_cast<const Line&>(control));
+      break;
+    case Kind::Image:
+      paintImage(painter, static_cast<const Image&>(control));
+      break;
+    case Kind::Label:
+      paintLabel(painter, static_cast<const Label&>(control));
+      break;
+    default:
+      break;  // timers and the like show nothing
   }
 }
 

@@ -45,8 +45,8 @@ void QtEventLoop::deadlinesChanged() {
   if (untilDue > 2 * approach) untilDue -= approach;
   // Rounded down, as Qt rounds a precise timer's remaining time up to whole milliseconds; the
   // part of a millisecond left when it fires is slept off in wake().
-  const Milliseconds wait = std::max<Milliseconds>(
-      0, std::chrono::floor<std::chrono::milliseconds>(untilDue).count());
+  const Milliseconds wait =
+      std::max<Milliseconds>(0, std::chrono::floor<std::chrono::milliseconds>(untilDue).count());
   wakeUp_.start(static_cast<int>(std::min(wait, longestWait)));
 }
 

@@ -6,7 +6,8 @@
 namespace tk::qt {
 
 ProgressBarView::ProgressBarView(ProgressBar& bar, QWidget* parent)
-    : ControlView(bar, new QProgressBar(parent)), bar_(bar),
+    : ControlView(bar, new QProgressBar(parent)),
+      bar_(bar),
       widget_(static_cast<QProgressBar*>(widget())) {
   widget_->setTextVisible(false);
 }
@@ -26,7 +27,8 @@ void ProgressBarView::applyOwn(Property property) {
 }
 
 SliderView::SliderView(Slider& slider, QWidget* parent)
-    : ControlView(slider, new QSlider(parent)), slider_(slider),
+    : ControlView(slider, new QSlider(parent)),
+      slider_(slider),
       widget_(static_cast<QSlider*>(widget())) {
   const bool vertical = slider.orientation() == Orientation::Vertical;
   widget_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);

@@ -9,7 +9,8 @@ QString qtText(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 TextBoxView::TextBoxView(TextBox& box, QWidget* parent)
-    : ControlView(box, new QLineEdit(parent)), box_(box),
+    : ControlView(box, new QLineEdit(parent)),
+      box_(box),
       widget_(static_cast<QLineEdit*>(widget())) {
   QObject::connect(widget_, &QLineEdit::textEdited, [this](const QString& text) {
     box_.edit(text.toStdString());
@@ -26,11 +27,12 @@ void TextBoxView::applyOwn(Property property) {
 }
 
 ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent)
-    : ControlView(box, new QComboBox(parent)), box_(box),
+    : ControlView(box, new QComboBox(parent)),
+      box_(box),
       widget_(static_cast<QComboBox*>(widget())) {
   widget_->setEditable(true);
   widget_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not add the typed text as an item
-  widget_->setCompleter(nullptr);  // the model decides what typed text selects
+  widget_->setCompleter(nullptr);                 // the model decides what typed text selects
   QObject::connect(widget_, &QComboBox::activated, [this](int index) {
     box_.choose(index);
     showSelectionAndText();
@@ -51,8 +53,11 @@ void ComboBoxView::applyOwn(Property property) {
       break;
     }
     case Property::ListIndex:
-    case Property::Text: showSelectionAndText(); break;
-    default: break;
+    case Property::Text:
+      showSelectionAndText();
+      break;
+    default:
+      break;
   }
 }
 
@@ -65,7 +70,8 @@ void ComboBoxView::showSelectionAndText() {
 }
 
 ListBoxView::ListBoxView(ListBox& list, QWidget* parent)
-    : ControlView(list, new QListWidget(parent)), list_(list),
+    : ControlView(list, new QListWidget(parent)),
+      list_(list),
       widget_(static_cast<QListWidget*>(widget())) {
   widget_->setSelectionMode(QAbstractItemView::SingleSelection);
   // Selection, not the current row: taking the focus makes a row current without choosing it.
@@ -83,8 +89,11 @@ void ListBoxView::applyOwn(Property property) {
       for (const std::string& item : list_.items()) widget_->addItem(qtText(item));
       showSelection();
       break;
-    case Property::ListIndex: showSelection(); break;
-    default: break;
+    case Property::ListIndex:
+      showSelection();
+      break;
+    default:
+      break;
   }
 }
 

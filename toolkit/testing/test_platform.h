@@ -71,7 +71,7 @@ class ScriptedRegistry : public RegistryService {
   void closeKey(Key key) override { closed.push_back(key); }
 
   std::map<std::string, std::map<std::string, Value>> keys;  // key path -> value name -> value
-  std::vector<std::string> opened;  // key paths asked for
+  std::vector<std::string> opened;                           // key paths asked for
   std::vector<Key> closed;
 
  private:
@@ -86,8 +86,8 @@ struct TestPlatform {
   FakeFiles files;
   RecordedProcesses processes;
   ScriptedRegistry registry;
-  Platform platform{loop, windows, messages, colours, files, processes, registry,
-                    AppInfo{"Bransk - Quorvel - Clock", 1, 2, 0}};
+  Platform platform{loop,  windows,   messages, colours,
+                    files, processes, registry, AppInfo{"Bransk - Quorvel - Clock", 1, 2, 0}};
 };
 
 }  // namespace tk::testing
