@@ -94,12 +94,11 @@ void FormWindow::addControls(Container& container, QWidget* containerWidget) {
   for (Control* child : container.children()) {
     if (!child->windowed()) continue;
     std::unique_ptr<ControlView> view;
-    if (child->kind() == Kind::Frame) {
-      auto& frame = static_cast<Frame&>(*child);
-      auto* frameWidget = new FrameWidget(frame, containerWidget);
-      containers_[&frame] = frameWidget;
-      view = std::make_unique<FrameView>(frame, frameWidget);
-      addControls(frame, frameWidget);
+    if (auto* frame = dynamic_cast<Frame*>(child)) {
+      auto* frameWidget = new FrameWidget(*frame, containerWidget);
+      containers_[frame] = frameWidget;
+      view = std::make_unique<FrameView>(*frame, frameWidget);
+      addControls(*frame, frameWidget);
     } else {
       view = makeView(*child, containerWidget);
     }

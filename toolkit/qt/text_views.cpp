@@ -18,9 +18,11 @@ TextBoxView::TextBoxView(TextBox& box, QWidget* parent)
 }
 
 void TextBoxView::applyOwn(Property property) {
+  if (property == Property::MaxLength) {
+    constexpr int noLimit = 32767;  // a line edit's own default, the longest text it takes
+    widget_->setMaxLength(box_.maxLength() > 0 ? static_cast<int>(box_.maxLength()) : noLimit);
+  }
   if (property != Property::Text) return;
-  // The limit is fixed by the design; showing the text is the moment to pick it up.
-  if (box_.maxLength() > 0) widget_->setMaxLength(static_cast<int>(box_.maxLength()));
   const QString text = qtText(box_.text());
   if (widget_->text() != text) widget_->setText(text);  // leaves the cursor alone when equal
 }
