@@ -4,11 +4,12 @@
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/geometry.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
 ControlView::ControlView(Control& control, QWidget* widget) : control_(control), widget_(widget) {
-  widget_->setObjectName(QString::fromStdString(control.name()));
+  widget_->setObjectName(toQString(control.name()));
   // The form's pointer (an hourglass, say) is for its own surface; over a control the pointer
   // is the control's own, the arrow unless the widget chose one (a text box's I-beam).
   if (!widget_->testAttribute(Qt::WA_SetCursor)) widget_->setCursor(Qt::ArrowCursor);
@@ -21,8 +22,8 @@ void ControlView::apply(Property property) {
     case Property::Visible: widget_->setVisible(control_.visible()); break;
     case Property::Enabled: widget_->setEnabled(control_.enabled()); break;
     case Property::Accessibility:
-      widget_->setAccessibleName(QString::fromStdString(control_.accessibleName()));
-      widget_->setToolTip(QString::fromStdString(control_.toolTip()));
+      widget_->setAccessibleName(toQString(control_.accessibleName()));
+      widget_->setToolTip(toQString(control_.toolTip()));
       break;
     default: applyOwn(property); break;
   }
@@ -38,26 +39,24 @@ void ControlView::applyAll() {
   }
 }
 
+namespace {
+template <typename View>
+std::unique_ptr<ControlView> viewOf(Control& control, QWidget* parent) {
+  return std::make_unique<View>(static_cast<typename View::ModelType&>(control), parent);
+}
+}  // namespace
+
 std::unique_ptr<ControlView> makeView(Control& control, QWidget* parent) {
   switch (control.kind()) {
-    case Kind::CommandButton:
-      return std::make_unique<CommandButtonView>(static_cast<CommandButton&>(control), parent);
-    case Kind::CheckBox:
-      return std::make_unique<CheckBoxView>(static_cast<CheckBox&>(control), parent);
-    case Kind::OptionButton:
-      return std::make_unique<OptionButtonView>(static_cast<OptionButton&>(control), parent);
-    case Kind::TextBox:
-      return std::make_unique<TextBoxView>(static_cast<TextBox&>(control), parent);
-    case Kind::ComboBox:
-      return std::make_unique<ComboBoxView>(static_cast<ComboBox&>(control), parent);
-    case Kind::ListBox:
-      return std::make_unique<ListBoxView>(static_cast<ListBox&>(control), parent);
-    case Kind::ProgressBar:
-      return std::make_unique<ProgressBarView>(static_cast<ProgressBar&>(control), parent);
-    case Kind::Slider:
-      return std::make_unique<SliderView>(static_cast<Slider&>(control), parent);
-    case Kind::PictureBox:
-      return std::make_unique<PictureBoxView>(static_cast<PictureBox&>(control), parent);
+    case Kind::CommandButton: return viewOf<CommandButtonView>(control, parent);
+    case Kind::CheckBox: return viewOf<CheckBoxView>(control, parent);
+    case Kind::OptionButton: return viewOf<OptionButtonView>(control, parent);
+    case Kind::TextBox: return viewOf<TextBoxView>(control, parent);
+    case Kind::ComboBox: return viewOf<ComboBoxView>(control, parent);
+    case Kind::ListBox: return viewOf<ListBoxView>(control, parent);
+    case Kind::ProgressBar: return viewOf<ProgressBarView>(control, parent);
+    case Kind::Slider: return viewOf<SliderView>(control, parent);
+    case Kind::PictureBox: return viewOf<PictureBoxView>(control, parent);
     default: return nullptr;
   }
 }
