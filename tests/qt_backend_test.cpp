@@ -183,6 +183,9 @@ TEST_F(QtBackendTest, CodeChangesShowOnWidgetsWithoutEchoingBack) {
          return slider->accessibleName() == "Colour to change" &&
                 slider->toolTip() == "Pick a colour";
        }},
+      {"max length", &form.txtName, 0, SIGNAL(textChanged(QString)),
+       [&] { form.txtName.setMaxLength(5); },
+       [&] { return widget<QLineEdit>(form.txtName)->maxLength() == 5; }},
   };
   for (const Case& c : cases) {
     QSignalSpy spy(widgetOf(*c.control), c.widgetSignal);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -99,6 +100,24 @@ TEST_F(ToolkitContract, OptionButtonsExcludeEachOtherWithinTheirContainerOnly) {
   EXPECT_FALSE(form.a.value());
   EXPECT_TRUE(form.b.value());
   EXPECT_TRUE(form.inFrame.value()) << "a frame is a group of its own";
+}
+
+TEST_F(ToolkitContract, AControlLeavesItsContainerWhenDestroyed) {
+  const std::vector<tk::Control*> inFrame = form.frame.children();
+  {
+    tk::Label note{form.frame, "note", "", {}, -1};
+    EXPECT_EQ(form.frame.children().back(), &note);
+  }
+  EXPECT_EQ(form.frame.children(), inFrame);
+
+  // A container that goes first leaves its child nothing to reach back into.
+  const std::vector<tk::Control*> onForm = form.children();
+  auto frame = std::make_unique<tk::Frame>(form, "gone", "", tk::Rect{}, 9);
+  auto child = std::make_unique<tk::OptionButton>(*frame, "child", "", tk::Rect{}, 10);
+  frame.reset();
+  EXPECT_EQ(child->parent(), nullptr);
+  child.reset();
+  EXPECT_EQ(form.children(), onForm);
 }
 
 TEST_F(ToolkitContract, DisabledControlsIgnoreTheUserButNotCode) {

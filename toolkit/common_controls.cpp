@@ -11,8 +11,8 @@ ProgressBar::ProgressBar(Container& parent, std::string name, Rect bounds, int t
     : Control(&parent, std::move(name), bounds, tabIndex), min_(min), max_(max), value_(min) {}
 
 void ProgressBar::setValue(double value) {
-  if (value < min_ || value > max_) throw RuntimeError(380, "Invalid property value");
-  update(value_, value, Property::Value);
+  if (value < min_ || value > max_) throw RuntimeError::invalidPropertyValue();
+  storeAndNotify(value_, value, Property::Value);
 }
 
 Slider::Slider(Container& parent, std::string name, Rect bounds, int tabIndex, int min, int max,
@@ -25,7 +25,7 @@ Slider::Slider(Container& parent, std::string name, Rect bounds, int tabIndex, i
 
 void Slider::slideTo(int value) {
   value = std::clamp(value, min_, max_);
-  if (enabled()) update(value_, value, Property::Value);
+  if (enabled()) storeAndNotify(value_, value, Property::Value);
 }
 
 bool ColourDialog::showColour() {

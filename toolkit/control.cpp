@@ -1,5 +1,7 @@
 #include "toolkit/control.h"
 
+#include <vector>
+
 #include "toolkit/form.h"
 
 namespace tk {
@@ -7,6 +9,10 @@ namespace tk {
 Control::Control(Container* parent, std::string name, Rect bounds, int tabIndex)
     : parent_(parent), name_(std::move(name)), bounds_(bounds), tabIndex_(tabIndex) {
   if (parent_ != nullptr) parent_->children_.push_back(this);
+}
+
+Control::~Control() {
+  if (parent_ != nullptr) std::erase(parent_->children_, this);
 }
 
 Form& Control::form() {
@@ -17,26 +23,31 @@ Form& Control::form() {
 
 const Form& Control::form() const { return const_cast<Control*>(this)->form(); }
 
-void Control::setBounds(Rect bounds) { update(bounds_, bounds, Property::Bounds); }
+void Control::setBounds(Rect bounds) { storeAndNotify(bounds_, bounds, Property::Bounds); }
 
-void Control::setVisible(bool visible) { update(visible_, visible, Property::Visible); }
+void Control::setVisible(bool visible) { storeAndNotify(visible_, visible, Property::Visible); }
 
 void Control::setEnabled(bool enabled) {
-  if (update(enabled_, enabled, Property::Enabled)) enabledChanged();
+  if (storeAndNotify(enabled_, enabled, Property::Enabled)) enabledChanged();
 }
 
 void Control::setAccessibility(std::string accessibleName, std::string toolTip) {
-  accessibleName_ = std::move(accessibleName);
-  toolTip_ = std::move(toolTip);
-  changed(Property::Accessibility);
+  storeAndNotify(accessibility_, {std::move(accessibleName), std::move(toolTip)},
+                 Property::Accessibility);
 }
 
-void Control::changed(Property property) {
+void Control::notifyBackend(Property property) {
   if (ControlObserver* observer = form().observer()) observer->propertyChanged(*this, property);
 }
 
 void Control::raise(const Event& handler) { form().dispatch(handler); }
 
-void Container::setBackColour(Colour colour) { update(backColour_, colour, Property::BackColour); }
+Container::~Container() {
+  for (Control* child : children_) child->parent_ = nullptr;
+}
+
+void Container::setBackColour(Colour colour) {
+  storeAndNotify(backColour_, colour, Property::BackColour);
+}
 
 }  // namespace tk

@@ -50,7 +50,8 @@ enum class Property {
   Picture,
   LineEnds,
   Range,
-  Accessibility
+  Accessibility,
+  MaxLength
 };
 
 using Event = std::function<void()>;
@@ -67,7 +68,8 @@ class ControlObserver {
 class Control {
  public:
   Control(Container* parent, std::string name, Rect bounds = {}, int tabIndex = -1);
-  virtual ~Control() = default;
+  // Leaves its container's list of children, so the container never holds a dangling control.
+  virtual ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
@@ -90,34 +92,42 @@ class Control {
   int tabIndex() const { return tabIndex_; }
 
   // What assistive technology announces, and the tooltip where the control shows no text.
-  const std::string& accessibleName() const { return accessibleName_; }
-  const std::string& toolTip() const { return toolTip_; }
+  const std::string& accessibleName() const { return accessibility_.name; }
+  const std::string& toolTip() const { return accessibility_.toolTip; }
   void setAccessibility(std::string accessibleName, std::string toolTip = {});
 
  protected:
-  void changed(Property property);
-  // Stores a property's new value and tells the backend; false, and nothing told, when the
-  // property already had that value.
+  // Every property set goes through here: it stores the new value, tells the backend, then
+  // raises `onChange`. It returns false, having told and raised nothing, when the property
+  // already had that value.
   template <typename T>
-  bool update(T& field, T value, Property property) {
+  bool storeAndNotify(T& field, T value, Property property, const Event& onChange = {}) {
     if (field == value) return false;
     field = std::move(value);
-    changed(property);
+    notifyBackend(property);
+    if (onChange) raise(onChange);
     return true;
   }
+  void notifyBackend(Property property);
   // Runs an event handler through the form's dispatcher (nested when raised by code).
   void raise(const Event& handler);
   virtual void enabledChanged() {}
 
  private:
+  friend class Container;
+  struct Accessibility {
+    std::string name;
+    std::string toolTip;
+    friend bool operator==(const Accessibility&, const Accessibility&) = default;
+  };
+
   Container* parent_;
   std::string name_;
   Rect bounds_;
   int tabIndex_;
   bool visible_ = true;
   bool enabled_ = true;
-  std::string accessibleName_;
-  std::string toolTip_;
+  Accessibility accessibility_;
 };
 
 // A control that holds other controls: the form's client area or a frame. Children are kept in
@@ -125,7 +135,25 @@ class Control {
 class Container : public Control {
  public:
   using Control::Control;
+  // Children that outlive their container (in no form's design) no longer point back at it.
+  ~Container() override;
   const std::vector<Control*>& children() const { return children_; }
+
+  // Calls `visit` with each child that is a T, in creation order.
+  template <typename T, typename Visit>
+  void forEachChildOfType(Visit&& visit) const {
+    for (Control* child : children_) {
+      if (auto* typed = dynamic_cast<T*>(child)) visit(*typed);
+    }
+  }
+  // The same for every control inside, depth first: a child, then whatever it holds.
+  template <typename T, typename Visit>
+  void forEachDescendantOfType(Visit&& visit) const {
+    for (Control* child : children_) {
+      if (auto* typed = dynamic_cast<T*>(child)) visit(*typed);
+      if (auto* inner = dynamic_cast<Container*>(child)) inner->forEachDescendantOfType<T>(visit);
+    }
+  }
 
   Colour backColour() const { return backColour_; }
   void setBackColour(Colour colour);

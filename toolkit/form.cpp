@@ -24,7 +24,11 @@ Form::~Form() {
 }
 
 void Form::setCaption(std::string caption) {
-  update(caption_, std::move(caption), Property::Caption);
+  storeAndNotify(caption_, std::move(caption), Property::Caption);
+}
+
+void Form::setPicture(std::string picture) {
+  storeAndNotify(picture_, std::move(picture), Property::Picture);
 }
 
 void Form::show() {
@@ -34,7 +38,7 @@ void Form::show() {
   platform_.windows.show(*this);
   // However long the load event took (a message box it opened included), the timers count from
   // now, when the window is on screen.
-  if (loading) rearmTimers(*this);
+  if (loading) rearmTimers();
 }
 
 void Form::load() {
@@ -44,7 +48,7 @@ void Form::load() {
     bool& loading;
     ~EndLoading() { loading = false; }
   } endLoading{loading_};
-  rearmTimers(*this);  // held until the window shows
+  rearmTimers();  // held until the window shows
   dispatch(onLoad);
 }
 
@@ -55,11 +59,8 @@ void Form::unload() {
   platform_.windows.unload(*this);
 }
 
-void Form::rearmTimers(Container& container) {
-  for (Control* child : container.children()) {
-    if (child->kind() == Kind::Timer) static_cast<Timer*>(child)->rearm();
-    if (auto* inner = dynamic_cast<Container*>(child)) rearmTimers(*inner);
-  }
+void Form::rearmTimers() {
+  forEachDescendantOfType<Timer>([](Timer& timer) { timer.rearm(); });
 }
 
 void Form::dispatch(const Event& handler) {

@@ -30,7 +30,7 @@ class Form : public Container {
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
   const std::string& picture() const { return picture_; }  // drawn unscaled at the top left
-  void setPicture(std::string picture) { picture_ = std::move(picture); }
+  void setPicture(std::string picture);
 
   // Window properties, fixed by the design before the form is first shown.
   BorderStyle borderStyle = BorderStyle::Sizable;
@@ -66,7 +66,7 @@ class Form : public Container {
   friend class Menu;
   void addMenu(Menu& menu) { menus_.push_back(&menu); }
   void load();
-  void rearmTimers(Container& container);
+  void rearmTimers();
   void endWithError(const RuntimeError& error);
 
   Platform& platform_;

@@ -12,13 +12,17 @@ PictureBox::PictureBox(Container& parent, std::string name, std::string picture,
 Shape::Shape(Container& parent, std::string name, ShapeKind shape, Rect bounds)
     : Control(&parent, std::move(name), bounds), shape_(shape) {}
 
-void Shape::setFillColour(Colour colour) { update(fillColour_, colour, Property::FillColour); }
+void Shape::setFillColour(Colour colour) {
+  storeAndNotify(fillColour_, colour, Property::FillColour);
+}
 
 Line::Line(Container& parent, std::string name, LineEnds ends, int borderWidth)
     : Control(&parent, std::move(name)), ends_(ends), borderWidth_(borderWidth) {}
 
-void Line::setEnds(LineEnds ends) { update(ends_, ends, Property::LineEnds); }
+void Line::setEnds(LineEnds ends) { storeAndNotify(ends_, ends, Property::LineEnds); }
 
-void Line::setBorderColour(Colour colour) { update(borderColour_, colour, Property::BorderColour); }
+void Line::setBorderColour(Colour colour) {
+  storeAndNotify(borderColour_, colour, Property::BorderColour);
+}
 
 }  // namespace tk

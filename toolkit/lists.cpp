@@ -9,17 +9,15 @@ ListBase::ListBase(Container& parent, std::string name, Rect bounds, int tabInde
 
 void ListBase::addItem(std::string item) {
   items_.push_back(std::move(item));
-  changed(Property::Items);
+  notifyBackend(Property::Items);  // an item added is always a change
 }
 
 void ListBase::setListIndex(int index) {
   if (index < -1 || index >= static_cast<int>(items_.size())) {
-    throw RuntimeError(380, "Invalid property value");
+    throw RuntimeError::invalidPropertyValue();
   }
-  if (index == listIndex_) return;
-  listIndex_ = index;
+  if (!storeAndNotify(listIndex_, index, Property::ListIndex)) return;
   selectionChanged();
-  changed(Property::ListIndex);
   raise(onClick);
 }
 
@@ -38,18 +36,14 @@ ComboBox::ComboBox(Container& parent, std::string name, std::string text, Rect b
 
 void ComboBox::edit(std::string text) {
   if (!enabled()) return;
-  if (text != text_) {
-    text_ = std::move(text);
-    changed(Property::Text);
-  }
+  storeAndNotify(text_, std::move(text), Property::Text);
   auto match = std::find(items().begin(), items().end(), text_);
   setListIndex(match == items().end() ? -1 : static_cast<int>(match - items().begin()));
 }
 
 void ComboBox::selectionChanged() {
   if (listIndex() < 0) return;  // text the user typed stays as it is
-  text_ = items()[static_cast<std::size_t>(listIndex())];
-  changed(Property::Text);
+  storeAndNotify(text_, items()[static_cast<std::size_t>(listIndex())], Property::Text);
 }
 
 }  // namespace tk

@@ -40,7 +40,11 @@ TextBox::TextBox(Container& parent, std::string name, std::string text, Rect bou
 
 void TextBox::setText(std::string text) {
   if (maxLength_ > 0) text.resize(bytesOfCharacters(text, maxLength_));
-  if (update(text_, std::move(text), Property::Text)) raise(onChange);
+  storeAndNotify(text_, std::move(text), Property::Text, onChange);
+}
+
+void TextBox::setMaxLength(std::size_t maxLength) {
+  storeAndNotify(maxLength_, maxLength, Property::MaxLength);
 }
 
 void TextBox::typeText(std::string_view characters) {
@@ -60,15 +64,15 @@ Label::Label(Container& parent, std::string name, std::string caption, Rect boun
     : Control(&parent, std::move(name), bounds, tabIndex), caption_(std::move(caption)) {}
 
 void Label::setCaption(std::string caption) {
-  update(caption_, std::move(caption), Property::Caption);
+  storeAndNotify(caption_, std::move(caption), Property::Caption);
 }
 
-void Label::setForeColour(Colour colour) { update(foreColour_, colour, Property::ForeColour); }
+void Label::setForeColour(Colour colour) {
+  storeAndNotify(foreColour_, colour, Property::ForeColour);
+}
 
 void Label::setOpaque(Colour backColour) {
-  transparent_ = false;
-  backColour_ = backColour;
-  changed(Property::BackColour);
+  storeAndNotify(opaqueBackColour_, std::optional(backColour), Property::BackColour);
 }
 
 }  // namespace tk

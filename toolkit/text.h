@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,7 @@ class TextBox : public Control {
   const std::string& text() const { return text_; }
   void setText(std::string text);  // raises Change when it changes
   std::size_t maxLength() const { return maxLength_; }
-  void setMaxLength(std::size_t maxLength) { maxLength_ = maxLength; }
+  void setMaxLength(std::size_t maxLength);
 
   // User input: each typed character is one edit with its own Change, up to MaxLength.
   void typeText(std::string_view characters);
@@ -46,16 +47,15 @@ class Label : public Control {
   Colour foreColour() const { return foreColour_; }
   void setForeColour(Colour colour);
   // A transparent label shows its container's back colour behind the text.
-  bool transparent() const { return transparent_; }
-  Colour backColour() const { return backColour_; }
+  bool transparent() const { return !opaqueBackColour_; }
+  Colour backColour() const { return opaqueBackColour_.value_or(SystemColour::buttonFace); }
   void setOpaque(Colour backColour);
   Alignment alignment = Alignment::Left;
 
  private:
   std::string caption_;
   Colour foreColour_ = SystemColour::buttonText;
-  Colour backColour_ = SystemColour::buttonFace;
-  bool transparent_ = true;
+  std::optional<Colour> opaqueBackColour_;  // none: transparent
 };
 
 }  // namespace tk

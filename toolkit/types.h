@@ -42,6 +42,7 @@ class RuntimeError : public std::runtime_error {
   static RuntimeError overflow() { return {6, "Overflow"}; }
   static RuntimeError subscriptOutOfRange() { return {9, "Subscript out of range"}; }
   static RuntimeError outOfMemory() { return {7, "Out of memory"}; }
+  static RuntimeError invalidPropertyValue() { return {380, "Invalid property value"}; }
   // Any other exception that escapes a handler.
   static RuntimeError internalError() { return {51, "Internal error"}; }
 

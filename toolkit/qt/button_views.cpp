@@ -5,18 +5,19 @@
 
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/control_views.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
 namespace {
-
-QString captionText(const std::string& caption) { return QString::fromStdString(caption); }
 
 // Dark text on light faces, light text on dark ones, so a coloured button stays readable.
 QColor readableTextOn(const QColor& face) {
   const double luma = 0.299 * face.red() + 0.587 * face.green() + 0.114 * face.blue();
   return luma < 100 ? QColor(Qt::white) : QColor(Qt::black);
 }
+
+}  // namespace
 
 // A push button whose face, when it has a colour of its own, is that colour and nothing else.
 // The widget style shades a button's face as a gradient of its palette colour, which turns a
@@ -55,35 +56,28 @@ class ColouredFaceButton : public QPushButton {
   std::optional<QColor> face_;
 };
 
-}  // namespace
-
 CommandButtonView::CommandButtonView(CommandButton& button, QWidget* parent)
-    : ControlView(button, new ColouredFaceButton(parent)),
-      button_(button),
-      widget_(static_cast<QPushButton*>(widget())) {
+    : ViewOf(button, parent) {
   // Enter presses the focused button, as Space does.
-  widget_->setAutoDefault(true);
-  QObject::connect(widget_, &QPushButton::clicked, [this] { button_.click(); });
+  widget()->setAutoDefault(true);
+  QObject::connect(widget(), &QPushButton::clicked, [this] { model().click(); });
 }
 
 void CommandButtonView::applyOwn(Property property) {
-  if (property == Property::Caption) widget_->setText(captionText(button_.caption()));
-  if (property == Property::BackColour && button_.graphical()) {
-    const QColor face = toQColor(button_.backColour());
-    QPalette palette = widget_->palette();
+  if (property == Property::Caption) widget()->setText(toQString(model().caption()));
+  if (property == Property::BackColour && model().graphical()) {
+    const QColor face = toQColor(model().backColour());
+    QPalette palette = widget()->palette();
     palette.setColor(QPalette::Button, face);
     palette.setColor(QPalette::ButtonText, readableTextOn(face));
-    widget_->setPalette(palette);
-    static_cast<ColouredFaceButton*>(widget_)->setFace(face);
+    widget()->setPalette(palette);
+    widget()->setFace(face);
   }
 }
 
-CheckBoxView::CheckBoxView(CheckBox& box, QWidget* parent)
-    : ControlView(box, new QCheckBox(parent)),
-      box_(box),
-      widget_(static_cast<QCheckBox*>(widget())) {
-  QObject::connect(widget_, &QCheckBox::clicked, [this] {
-    box_.click();
+CheckBoxView::CheckBoxView(CheckBox& box, QWidget* parent) : ViewOf(box, parent) {
+  QObject::connect(widget(), &QCheckBox::clicked, [this] {
+    model().click();
     apply(Property::Value);  // Qt toggled the box itself; show the model's value instead
   });
 }
@@ -91,28 +85,25 @@ CheckBoxView::CheckBoxView(CheckBox& box, QWidget* parent)
 void CheckBoxView::applyOwn(Property property) {
   switch (property) {
     case Property::Caption:
-      widget_->setText(captionText(box_.caption()));
+      widget()->setText(toQString(model().caption()));
       break;
     case Property::BackColour:
-      showBackColour(*widget_, box_.backColour());
+      showBackColour(*widget(), model().backColour());
       break;
     case Property::Value:
-      widget_->setCheckState(box_.value() == CheckBox::Checked  ? Qt::Checked
-                             : box_.value() == CheckBox::Grayed ? Qt::PartiallyChecked
-                                                                : Qt::Unchecked);
+      widget()->setCheckState(model().value() == CheckBox::Checked  ? Qt::Checked
+                              : model().value() == CheckBox::Grayed ? Qt::PartiallyChecked
+                                                                    : Qt::Unchecked);
       break;
     default:
       break;
   }
 }
 
-OptionButtonView::OptionButtonView(OptionButton& button, QWidget* parent)
-    : ControlView(button, new QRadioButton(parent)),
-      button_(button),
-      widget_(static_cast<QRadioButton*>(widget())) {
-  widget_->setAutoExclusive(false);
-  QObject::connect(widget_, &QRadioButton::clicked, [this] {
-    button_.click();
+OptionButtonView::OptionButtonView(OptionButton& button, QWidget* parent) : ViewOf(button, parent) {
+  widget()->setAutoExclusive(false);
+  QObject::connect(widget(), &QRadioButton::clicked, [this] {
+    model().click();
     apply(Property::Value);  // clicking a selected button must not clear it
   });
 }
@@ -120,13 +111,13 @@ OptionButtonView::OptionButtonView(OptionButton& button, QWidget* parent)
 void OptionButtonView::applyOwn(Property property) {
   switch (property) {
     case Property::Caption:
-      widget_->setText(captionText(button_.caption()));
+      widget()->setText(toQString(model().caption()));
       break;
     case Property::BackColour:
-      showBackColour(*widget_, button_.backColour());
+      showBackColour(*widget(), model().backColour());
       break;
     case Property::Value:
-      widget_->setChecked(button_.value());
+      widget()->setChecked(model().value());
       break;
     default:
       break;

@@ -7,12 +7,13 @@
 #include "toolkit/frame.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/graphical_painter.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
 ContainerWidget::ContainerWidget(const Container& container, QWidget* parent)
     : QWidget(parent), container_(container) {
-  setObjectName(QString::fromStdString(container.name()));
+  setObjectName(toQString(container.name()));
   // Every container fills its whole rectangle, so nothing beneath needs painting first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   for (const Control* child : container.children()) shownAreas_[child] = shownArea(*child);
@@ -55,7 +56,7 @@ FrameWidget::FrameWidget(const Frame& frame, QWidget* parent)
 void FrameWidget::paintBackground(QPainter& painter) {
   painter.fillRect(rect(), toQColor(frame_.backColour()));
 
-  const QString caption = QString::fromStdString(frame_.caption());
+  const QString caption = toQString(frame_.caption());
   const QFontMetrics metrics = fontMetrics();
   const int borderTop = metrics.height() / 2;
   // An etched line: a shadow line with a highlight one pixel right and below it.

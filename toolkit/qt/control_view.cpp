@@ -4,11 +4,12 @@
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/geometry.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
 ControlView::ControlView(Control& control, QWidget* widget) : control_(control), widget_(widget) {
-  widget_->setObjectName(QString::fromStdString(control.name()));
+  widget_->setObjectName(toQString(control.name()));
   // The form's pointer (an hourglass, say) is for its own surface; over a control the pointer
   // is the control's own, the arrow unless the widget chose one (a text box's I-beam).
   if (!widget_->testAttribute(Qt::WA_SetCursor)) widget_->setCursor(Qt::ArrowCursor);
@@ -27,8 +28,8 @@ void ControlView::apply(Property property) {
       widget_->setEnabled(control_.enabled());
       break;
     case Property::Accessibility:
-      widget_->setAccessibleName(QString::fromStdString(control_.accessibleName()));
-      widget_->setToolTip(QString::fromStdString(control_.toolTip()));
+      widget_->setAccessibleName(toQString(control_.accessibleName()));
+      widget_->setToolTip(toQString(control_.toolTip()));
       break;
     default:
       applyOwn(property);
@@ -39,32 +40,40 @@ void ControlView::apply(Property property) {
 void ControlView::applyAll() {
   for (Property property :
        {Property::Bounds, Property::Enabled, Property::Accessibility, Property::Items,
-        Property::Range, Property::Caption, Property::Text, Property::ListIndex, Property::Value,
-        Property::BackColour, Property::ForeColour, Property::Picture, Property::Visible}) {
+        Property::Range, Property::Caption, Property::MaxLength, Property::Text,
+        Property::ListIndex, Property::Value, Property::BackColour, Property::ForeColour,
+        Property::Picture, Property::Visible}) {
     apply(property);
   }
 }
 
+namespace {
+template <typename View>
+std::unique_ptr<ControlView> viewOf(Control& control, QWidget* parent) {
+  return std::make_unique<View>(static_cast<typename View::ModelType&>(control), parent);
+}
+}  // namespace
+
 std::unique_ptr<ControlView> makeView(Control& control, QWidget* parent) {
   switch (control.kind()) {
     case Kind::CommandButton:
-      return std::make_unique<CommandButtonView>(static_cast<CommandButton&>(control), parent);
+      return viewOf<CommandButtonView>(control, parent);
     case Kind::CheckBox:
-      return std::make_unique<CheckBoxView>(static_cast<CheckBox&>(control), parent);
+      return viewOf<CheckBoxView>(control, parent);
     case Kind::OptionButton:
-      return std::make_unique<OptionButtonView>(static_cast<OptionButton&>(control), parent);
+      return viewOf<OptionButtonView>(control, parent);
     case Kind::TextBox:
-      return std::make_unique<TextBoxView>(static_cast<TextBox&>(control), parent);
+      return viewOf<TextBoxView>(control, parent);
     case Kind::ComboBox:
-      return std::make_unique<ComboBoxView>(static_cast<ComboBox&>(control), parent);
+      return viewOf<ComboBoxView>(control, parent);
     case Kind::ListBox:
-      return std::make_unique<ListBoxView>(static_cast<ListBox&>(control), parent);
+      return viewOf<ListBoxView>(control, parent);
     case Kind::ProgressBar:
-      return std::make_unique<ProgressBarView>(static_cast<ProgressBar&>(control), parent);
+      return viewOf<ProgressBarView>(control, parent);
     case Kind::Slider:
-      return std::make_unique<SliderView>(static_cast<Slider&>(control), parent);
+      return viewOf<SliderView>(control, parent);
     case Kind::PictureBox:
-      return std::make_unique<PictureBoxView>(static_cast<PictureBox&>(control), parent);
+      return viewOf<PictureBoxView>(control, parent);
     default:
       return nullptr;
   }

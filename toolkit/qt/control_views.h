@@ -24,6 +24,7 @@
 
 namespace tk::qt {
 
+class ColouredFaceButton;  // a push button showing its face colour flat
 class FrameWidget;
 
 class ControlView {
@@ -55,57 +56,53 @@ class ControlView {
 // window, which also fills them.
 std::unique_ptr<ControlView> makeView(Control& control, QWidget* parent);
 
-class CommandButtonView : public ControlView {
+// The view of a control of kind Model, shown on a new widget of class Widget.
+template <typename Model, typename Widget>
+class ViewOf : public ControlView {
+ public:
+  using ModelType = Model;
+
+ protected:
+  ViewOf(Model& model, QWidget* parent) : ControlView(model, new Widget(parent)) {}
+  Model& model() const { return static_cast<Model&>(control()); }
+  Widget* widget() const { return static_cast<Widget*>(ControlView::widget()); }
+};
+
+class CommandButtonView : public ViewOf<CommandButton, ColouredFaceButton> {
  public:
   CommandButtonView(CommandButton& button, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  CommandButton& button_;
-  QPushButton* widget_;
 };
 
-class CheckBoxView : public ControlView {
+class CheckBoxView : public ViewOf<CheckBox, QCheckBox> {
  public:
   CheckBoxView(CheckBox& box, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  CheckBox& box_;
-  QCheckBox* widget_;
 };
 
 // Qt's own exclusion is off: the model clears the other buttons of the group, and the view of
 // each follows.
-class OptionButtonView : public ControlView {
+class OptionButtonView : public ViewOf<OptionButton, QRadioButton> {
  public:
   OptionButtonView(OptionButton& button, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  OptionButton& button_;
-  QRadioButton* widget_;
 };
 
-class TextBoxView : public ControlView {
+class TextBoxView : public ViewOf<TextBox, QLineEdit> {
  public:
   TextBoxView(TextBox& box, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  TextBox& box_;
-  QLineEdit* widget_;
 };
 
-class ComboBoxView : public ControlView {
+class ComboBoxView : public ViewOf<ComboBox, QComboBox> {
  public:
   ComboBoxView(ComboBox& box, QWidget* parent);
 
@@ -114,11 +111,9 @@ class ComboBoxView : public ControlView {
 
  private:
   void showSelectionAndText();
-  ComboBox& box_;
-  QComboBox* widget_;
 };
 
-class ListBoxView : public ControlView {
+class ListBoxView : public ViewOf<ListBox, QListWidget> {
  public:
   ListBoxView(ListBox& list, QWidget* parent);
 
@@ -127,44 +122,30 @@ class ListBoxView : public ControlView {
 
  private:
   void showSelection();
-  ListBox& list_;
-  QListWidget* widget_;
 };
 
-class ProgressBarView : public ControlView {
+class ProgressBarView : public ViewOf<ProgressBar, QProgressBar> {
  public:
   ProgressBarView(ProgressBar& bar, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  ProgressBar& bar_;
-  QProgressBar* widget_;
 };
 
-class SliderView : public ControlView {
+class SliderView : public ViewOf<Slider, QSlider> {
  public:
   SliderView(Slider& slider, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  Slider& slider_;
-  QSlider* widget_;
 };
 
-class PictureBoxView : public ControlView {
+class PictureBoxView : public ViewOf<PictureBox, QLabel> {
  public:
   PictureBoxView(PictureBox& box, QWidget* parent);
 
  protected:
   void applyOwn(Property property) override;
-
- private:
-  PictureBox& box_;
-  QLabel* widget_;
 };
 
 class FrameView : public ControlView {

@@ -12,6 +12,7 @@
 
 #include "toolkit/menu.h"
 #include "toolkit/qt/geometry.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
@@ -29,9 +30,9 @@ QFont toolkitFont() {
 }  // namespace
 
 FormWindow::FormWindow(Form& form) : form_(form), client_(new ClientAreaWidget(form, this)) {
-  setObjectName(QString::fromStdString(form.name()));
+  setObjectName(toQString(form.name()));
   setFont(toolkitFont());
-  setWindowTitle(QString::fromStdString(form.caption()));
+  setWindowTitle(toQString(form.caption()));
   for (Menu* menu : form.menus()) addMenu(nullptr, *menu);
 
   client_->setFixedSize(toPixels(form.bounds().width), toPixels(form.bounds().height));
@@ -70,17 +71,17 @@ void FormWindow::setWindowStyle() {
 }
 
 void FormWindow::addMenu(QMenu* parentMenu, Menu& menu) {
-  const QString caption = QString::fromStdString(menu.caption());
+  const QString caption = toQString(menu.caption());
   if (!menu.items().empty()) {
     QMenu* submenu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
-    submenu->setObjectName(QString::fromStdString(menu.name()));
+    submenu->setObjectName(toQString(menu.name()));
     for (Menu* item : menu.items()) addMenu(submenu, *item);
     return;
   }
   QAction* action = parentMenu ? parentMenu->addAction(caption) : menuBar()->addAction(caption);
-  action->setObjectName(QString::fromStdString(menu.name()));
+  action->setObjectName(toQString(menu.name()));
   if (!menu.shortcut().empty()) {
-    action->setShortcut(QKeySequence(QString::fromStdString(menu.shortcut())));
+    action->setShortcut(QKeySequence(toQString(menu.shortcut())));
     menuShortcuts_.push_back(action->shortcut());
   }
   connect(action, &QAction::triggered, this, [this, &menu] {
@@ -92,12 +93,11 @@ void FormWindow::addControls(Container& container, QWidget* containerWidget) {
   for (Control* child : container.children()) {
     if (!child->windowed()) continue;
     std::unique_ptr<ControlView> view;
-    if (child->kind() == Kind::Frame) {
-      auto& frame = static_cast<Frame&>(*child);
-      auto* frameWidget = new FrameWidget(frame, containerWidget);
-      containers_[&frame] = frameWidget;
-      view = std::make_unique<FrameView>(frame, frameWidget);
-      addControls(frame, frameWidget);
+    if (auto* frame = dynamic_cast<Frame*>(child)) {
+      auto* frameWidget = new FrameWidget(*frame, containerWidget);
+      containers_[frame] = frameWidget;
+      view = std::make_unique<FrameView>(*frame, frameWidget);
+      addControls(*frame, frameWidget);
     } else {
       view = makeView(*child, containerWidget);
     }
@@ -127,7 +127,7 @@ void FormWindow::releaseChanges() {
 
 void FormWindow::showChange(Control& control, Property property) {
   if (&control == &form_) {
-    if (property == Property::Caption) setWindowTitle(QString::fromStdString(form_.caption()));
+    if (property == Property::Caption) setWindowTitle(toQString(form_.caption()));
     client_->update();
     return;
   }

@@ -7,6 +7,7 @@
 #include "toolkit/graphics.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/geometry.h"
+#include "toolkit/qt/strings.h"
 #include "toolkit/text.h"
 
 namespace tk::qt {
@@ -84,7 +85,7 @@ void paintLabel(QPainter& painter, const Label& label) {
   painter.setPen(toQColor(label.foreColour()));
   const int flags =
       int(alignmentOf(label.alignment)) | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
-  painter.drawText(area, flags, QString::fromStdString(label.caption()));
+  painter.drawText(area, flags, toQString(label.caption()));
   painter.restore();
 }
 
@@ -94,7 +95,7 @@ QPixmap resourcePicture(const std::string& name) {
   if (name.empty()) return {};
   // Kept by path: QPixmap's own loading looks the file's date up on every call, and pictures
   // are asked for on every repaint. The resources never change while the program runs.
-  const QString path = QStringLiteral(":/pictures/") + QString::fromStdString(name);
+  const QString path = QStringLiteral(":/pictures/") + toQString(name);
   QPixmap picture;
   if (!QPixmapCache::find(path, &picture) && picture.load(path)) {
     QPixmapCache::insert(path, picture);

@@ -10,21 +10,16 @@
 #include <iostream>
 
 #include "toolkit/qt/colours.h"
+#include "toolkit/qt/strings.h"
 #ifdef _WIN32
 #include "toolkit/windows_services.h"
 #endif
 
 namespace tk::qt {
 
-namespace {
-QString qtText(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
-
 void QtMessageBox::show(std::string_view text, std::string_view title) {
-  QMessageBox box(QMessageBox::NoIcon, qtText(title.empty() ? appTitle_ : title), qtText(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::NoIcon, toQString(title.empty() ? appTitle_ : title),
+                  toQString(text), QMessageBox::Ok, QApplication::activeWindow());
   box.exec();
 }
 
@@ -40,7 +35,7 @@ bool QtFileSystem::isPlainFile(const std::string& path) {
 #ifdef _WIN32
   return windows::isPlainFile(path);
 #else
-  const QFileInfo info(QString::fromStdString(path));
+  const QFileInfo info(toQString(path));
   return info.exists() && info.isFile() && !info.isHidden();
 #endif
 }
@@ -50,7 +45,7 @@ bool QtProcesses::start(const std::string& path) {
   return windows::startProgram(path);
 #else
   if (path.empty()) return false;
-  return QProcess::startDetached(QString::fromStdString(path), {});
+  return QProcess::startDetached(toQString(path), {});
 #endif
 }
 

@@ -5,61 +5,54 @@
 
 namespace tk::qt {
 
-ProgressBarView::ProgressBarView(ProgressBar& bar, QWidget* parent)
-    : ControlView(bar, new QProgressBar(parent)),
-      bar_(bar),
-      widget_(static_cast<QProgressBar*>(widget())) {
-  widget_->setTextVisible(false);
+ProgressBarView::ProgressBarView(ProgressBar& bar, QWidget* parent) : ViewOf(bar, parent) {
+  widget()->setTextVisible(false);
 }
 
 void ProgressBarView::applyOwn(Property property) {
   if (property == Property::Range) {
-    widget_->setRange(static_cast<int>(std::lround(bar_.min())),
-                      static_cast<int>(std::lround(bar_.max())));
+    widget()->setRange(static_cast<int>(std::lround(model().min())),
+                       static_cast<int>(std::lround(model().max())));
   }
   if (property == Property::Range || property == Property::Value) {
     // QProgressBar repaints at once when its value changes; with updates held off during the
     // change, it is repainted with the rest of the window instead.
-    widget_->setUpdatesEnabled(false);
-    widget_->setValue(static_cast<int>(std::lround(bar_.value())));
-    widget_->setUpdatesEnabled(true);
+    widget()->setUpdatesEnabled(false);
+    widget()->setValue(static_cast<int>(std::lround(model().value())));
+    widget()->setUpdatesEnabled(true);
   }
 }
 
-SliderView::SliderView(Slider& slider, QWidget* parent)
-    : ControlView(slider, new QSlider(parent)),
-      slider_(slider),
-      widget_(static_cast<QSlider*>(widget())) {
+SliderView::SliderView(Slider& slider, QWidget* parent) : ViewOf(slider, parent) {
   const bool vertical = slider.orientation() == Orientation::Vertical;
-  widget_->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+  widget()->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
   // Min at the top, and the Up arrow moves the handle up, towards it.
-  widget_->setInvertedAppearance(vertical);
-  widget_->setInvertedControls(vertical);
-  widget_->setTickPosition(QSlider::TicksBelow);  // below, or right of a vertical one
-  widget_->setTickInterval(1);
-  widget_->setSingleStep(1);
-  widget_->setPageStep(5);  // the toolkit's large change: Page Up and Page Down move five places
-  QObject::connect(widget_, &QSlider::valueChanged, [this](int value) {
-    slider_.slideTo(value);
+  widget()->setInvertedAppearance(vertical);
+  widget()->setInvertedControls(vertical);
+  widget()->setTickPosition(QSlider::TicksBelow);  // below, or right of a vertical one
+  widget()->setTickInterval(1);
+  widget()->setSingleStep(1);
+  widget()->setPageStep(5);  // the toolkit's large change: Page Up and Page Down move five places
+  QObject::connect(widget(), &QSlider::valueChanged, [this](int value) {
+    model().slideTo(value);
     apply(Property::Value);
   });
 }
 
 void SliderView::applyOwn(Property property) {
-  if (property == Property::Range) widget_->setRange(slider_.min(), slider_.max());
+  if (property == Property::Range) widget()->setRange(model().min(), model().max());
   if (property == Property::Range || property == Property::Value) {
-    widget_->setValue(slider_.value());
+    widget()->setValue(model().value());
   }
 }
 
-PictureBoxView::PictureBoxView(PictureBox& box, QWidget* parent)
-    : ControlView(box, new QLabel(parent)), box_(box), widget_(static_cast<QLabel*>(widget())) {
-  widget_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  widget_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+PictureBoxView::PictureBoxView(PictureBox& box, QWidget* parent) : ViewOf(box, parent) {
+  widget()->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  widget()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void PictureBoxView::applyOwn(Property property) {
-  if (property == Property::Picture) widget_->setPixmap(resourcePicture(box_.picture()));
+  if (property == Property::Picture) widget()->setPixmap(resourcePicture(model().picture()));
 }
 
 }  // namespace tk::qt

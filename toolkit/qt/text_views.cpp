@@ -1,44 +1,38 @@
 #include <QSignalBlocker>
 
 #include "toolkit/qt/control_views.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
-namespace {
-QString qtText(const std::string& text) { return QString::fromStdString(text); }
-}  // namespace
-
-TextBoxView::TextBoxView(TextBox& box, QWidget* parent)
-    : ControlView(box, new QLineEdit(parent)),
-      box_(box),
-      widget_(static_cast<QLineEdit*>(widget())) {
-  QObject::connect(widget_, &QLineEdit::textEdited, [this](const QString& text) {
-    box_.edit(text.toStdString());
+TextBoxView::TextBoxView(TextBox& box, QWidget* parent) : ViewOf(box, parent) {
+  QObject::connect(widget(), &QLineEdit::textEdited, [this](const QString& text) {
+    model().edit(fromQString(text));
     apply(Property::Text);  // a handler may have changed it again
   });
 }
 
 void TextBoxView::applyOwn(Property property) {
+  if (property == Property::MaxLength) {
+    constexpr int noLimit = 32767;  // a line edit's own default, the longest text it takes
+    const std::size_t limit = model().maxLength();
+    widget()->setMaxLength(limit > 0 ? static_cast<int>(limit) : noLimit);
+  }
   if (property != Property::Text) return;
-  // The limit is fixed by the design; showing the text is the moment to pick it up.
-  if (box_.maxLength() > 0) widget_->setMaxLength(static_cast<int>(box_.maxLength()));
-  const QString text = qtText(box_.text());
-  if (widget_->text() != text) widget_->setText(text);  // leaves the cursor alone when equal
+  const QString text = toQString(model().text());
+  if (widget()->text() != text) widget()->setText(text);  // leaves the cursor alone when equal
 }
 
-ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent)
-    : ControlView(box, new QComboBox(parent)),
-      box_(box),
-      widget_(static_cast<QComboBox*>(widget())) {
-  widget_->setEditable(true);
-  widget_->setInsertPolicy(QComboBox::NoInsert);  // Enter must not add the typed text as an item
-  widget_->setCompleter(nullptr);                 // the model decides what typed text selects
-  QObject::connect(widget_, &QComboBox::activated, [this](int index) {
-    box_.choose(index);
+ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent) : ViewOf(box, parent) {
+  widget()->setEditable(true);
+  widget()->setInsertPolicy(QComboBox::NoInsert);  // Enter must not add the typed text as an item
+  widget()->setCompleter(nullptr);                 // the model decides what typed text selects
+  QObject::connect(widget(), &QComboBox::activated, [this](int index) {
+    model().choose(index);
     showSelectionAndText();
   });
-  QObject::connect(widget_->lineEdit(), &QLineEdit::textEdited, [this](const QString& text) {
-    box_.edit(text.toStdString());
+  QObject::connect(widget()->lineEdit(), &QLineEdit::textEdited, [this](const QString& text) {
+    model().edit(fromQString(text));
     showSelectionAndText();
   });
 }
@@ -46,9 +40,9 @@ ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent)
 void ComboBoxView::applyOwn(Property property) {
   switch (property) {
     case Property::Items: {
-      const QSignalBlocker blocker(widget_);
-      widget_->clear();
-      for (const std::string& item : box_.items()) widget_->addItem(qtText(item));
+      const QSignalBlocker blocker(widget());
+      widget()->clear();
+      for (const std::string& item : model().items()) widget()->addItem(toQString(item));
       showSelectionAndText();
       break;
     }
@@ -62,22 +56,20 @@ void ComboBoxView::applyOwn(Property property) {
 }
 
 void ComboBoxView::showSelectionAndText() {
-  const QSignalBlocker blocker(widget_);
-  if (widget_->currentIndex() != box_.listIndex()) widget_->setCurrentIndex(box_.listIndex());
+  const QSignalBlocker blocker(widget());
+  const int index = model().listIndex();
+  if (widget()->currentIndex() != index) widget()->setCurrentIndex(index);
   // Selecting nothing empties the edit field; the model's text is what it shows.
-  const QString text = qtText(box_.text());
-  if (widget_->currentText() != text) widget_->setEditText(text);
+  const QString text = toQString(model().text());
+  if (widget()->currentText() != text) widget()->setEditText(text);
 }
 
-ListBoxView::ListBoxView(ListBox& list, QWidget* parent)
-    : ControlView(list, new QListWidget(parent)),
-      list_(list),
-      widget_(static_cast<QListWidget*>(widget())) {
-  widget_->setSelectionMode(QAbstractItemView::SingleSelection);
+ListBoxView::ListBoxView(ListBox& list, QWidget* parent) : ViewOf(list, parent) {
+  widget()->setSelectionMode(QAbstractItemView::SingleSelection);
   // Selection, not the current row: taking the focus makes a row current without choosing it.
-  QObject::connect(widget_, &QListWidget::itemSelectionChanged, [this] {
-    const QList<QListWidgetItem*> selected = widget_->selectedItems();
-    if (!selected.isEmpty()) list_.choose(widget_->row(selected.front()));
+  QObject::connect(widget(), &QListWidget::itemSelectionChanged, [this] {
+    const QList<QListWidgetItem*> selected = widget()->selectedItems();
+    if (!selected.isEmpty()) model().choose(widget()->row(selected.front()));
     showSelection();
   });
 }
@@ -85,8 +77,8 @@ ListBoxView::ListBoxView(ListBox& list, QWidget* parent)
 void ListBoxView::applyOwn(Property property) {
   switch (property) {
     case Property::Items:
-      widget_->clear();
-      for (const std::string& item : list_.items()) widget_->addItem(qtText(item));
+      widget()->clear();
+      for (const std::string& item : model().items()) widget()->addItem(toQString(item));
       showSelection();
       break;
     case Property::ListIndex:
@@ -98,14 +90,14 @@ void ListBoxView::applyOwn(Property property) {
 }
 
 void ListBoxView::showSelection() {
-  const QSignalBlocker blocker(widget_);
-  const int index = list_.listIndex();
+  const QSignalBlocker blocker(widget());
+  const int index = model().listIndex();
   if (index < 0) {
-    widget_->clearSelection();
+    widget()->clearSelection();
     return;
   }
-  if (widget_->currentRow() != index || !widget_->item(index)->isSelected()) {
-    widget_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+  if (widget()->currentRow() != index || !widget()->item(index)->isSelected()) {
+    widget()->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
   }
 }
 
