@@ -17,6 +17,9 @@ done
 
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
+# File names with characters outside ASCII reach the Linux file system only through a UTF-8
+# locale; without one (a bare environment) Wine cannot make such a folder at all.
+export LC_ALL=C.UTF-8
 # No debug chatter, and no offer to download Mono or Gecko for a prefix that needs neither.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -35,6 +38,11 @@ unset DISPLAY WAYLAND_DISPLAY
     fi
     touch "$WINEPREFIX/.made-by-wine-run"
   fi
+  # One server for the whole run, kept 30 s after its last program. A server that ends as soon
+  # as its programs do can be ending just when the next test's program connects to it, which
+  # fails that test with "recvmsg: Connection reset by peer". Does nothing when one is running;
+  # the server must not inherit the lock, or every other run would wait for it to end.
+  wineserver -p30 9>&- 2> /dev/null || true
 ) 9> "$build/wineprefix.lock"
 
 exec wine "$@"
