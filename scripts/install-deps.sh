@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev libgl-dev libxkbcommon-dev libxcb1-dev
 )
 test_packages=(
   git clang-format qt6-base-dev-tools

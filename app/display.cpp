@@ -1,0 +1,28 @@
+#include "display.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace app {
+
+namespace {
+
+bool isSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+std::optional<std::string> whyNoDisplay() {
+  if (isSet("QT_QPA_PLATFORM") || isSet("WAYLAND_DISPLAY")) return std::nullopt;
+  if (!isSet("DISPLAY")) return "neither DISPLAY nor WAYLAND_DISPLAY is set";
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool connected = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  if (connected) return std::nullopt;
+  return std::string("the X display \"") + std::getenv("DISPLAY") + "\" does not answer";
+}
+
+}  // namespace app
