@@ -33,9 +33,14 @@ void FrmClock::wireHandlers() {
     seconds_ = tk::checked16(lstSeconds.listIndex());
     minutes_ = tk::checked16(lstMinutes.listIndex());
   };
-  optBackwards.onClick = [this] { settings_.backwards = flagTrue; };
-  optForwards.onClick = [this] { settings_.backwards = flagFalse; };
+  optBackwards.onClick = [this] {
+    if (!showingRecord_) settings_.backwards = flagTrue;
+  };
+  optForwards.onClick = [this] {
+    if (!showingRecord_) settings_.backwards = flagFalse;
+  };
   chkDigitalToggle.onClick = [this] {
+    if (showingRecord_) return;
     settings_.digitalOn = settings::toFlag(chkDigitalToggle.value() == tk::CheckBox::Checked);
   };
 

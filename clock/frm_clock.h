@@ -76,6 +76,7 @@ class FrmClock : public ClockDesign {
   DialGeometry dial_{0, 0, 0, 0.0};
   std::int16_t flashCount_ = 0;
   bool alarmInCatchUp_ = false;  // reached by a tick of the catch-up under way
+  bool showingRecord_ = false;   // the direction and digital switch show the record's own
   settings::ClockSettings settings_ = settings::defaultSettings;
   settings::Slots slots_{};
   store::SaveFile saveFile_;
