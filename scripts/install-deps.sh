@@ -36,7 +36,10 @@ done
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo > /dev/null; then
-    echo "Missing packages: ${missing[*]}. Run this as root, or install sudo." >&2
+    # Only the installing needs root: a build made as root is root's, and you could not write it.
+    echo "Missing packages: ${missing[*]}." >&2
+    echo "Install them as root with this step alone: su -c '$(realpath "$0") $1'" >&2
+    echo "(or install sudo), then build and run as yourself." >&2
     exit 1
   fi
   sudo=(sudo)
