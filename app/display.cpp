@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <string_view>
 
 namespace app {
 
@@ -13,10 +14,17 @@ bool isSet(const char* variable) {
   return value != nullptr && *value != '\0';
 }
 
+// The X display is what Qt opens unless told another platform, or a Wayland display is named.
+bool usesX() {
+  if (isSet("QT_QPA_PLATFORM"))
+    return std::string_view(std::getenv("QT_QPA_PLATFORM")).starts_with("xcb");
+  return !isSet("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 std::optional<std::string> whyNoDisplay() {
-  if (isSet("QT_QPA_PLATFORM") || isSet("WAYLAND_DISPLAY")) return std::nullopt;
+  if (!usesX()) return std::nullopt;
   if (!isSet("DISPLAY")) return "neither DISPLAY nor WAYLAND_DISPLAY is set";
   xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
   const bool connected = xcb_connection_has_error(connection) == 0;

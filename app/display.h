@@ -7,8 +7,8 @@
 
 namespace app {
 
-// Why no display can be opened, or nothing when one can (or when Qt is told which platform to
-// use, or a Wayland display is named: Qt then chooses for itself).
+// Why no X display can be opened, or nothing when one can. Asked only where Qt would open one:
+// told another platform, or given a Wayland display, Qt chooses for itself.
 std::optional<std::string> whyNoDisplay();
 
 }  // namespace app

@@ -27,7 +27,7 @@ check() {
   local what=$1
   shift
   local output status lines
-  output=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" "$program" 2>&1)
+  output=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u DISPLAY "$@" "$program" 2>&1)
   status=$?
   lines=$(grep -c . <<< "$output")
   if [ "$status" -ne 1 ] || [ "$lines" -ne 1 ] || ! grep -q "no display could be opened" <<< "$output"; then
@@ -43,7 +43,8 @@ check() {
   [ "$failed" -eq 0 ] && echo "with $what: $output"
 }
 
-check "DISPLAY unset" -u DISPLAY
+check "DISPLAY unset"
 check "DISPLAY naming no server" DISPLAY="$(free_display)"
+check "Qt told to use X, DISPLAY naming no server" QT_QPA_PLATFORM=xcb DISPLAY="$(free_display)"
 [ "$failed" -eq 0 ] || exit 1
 echo "PASSED: no display: one line, status 1, no core file"

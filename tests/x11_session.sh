@@ -19,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-screenshot() { import -display "$DISPLAY" -window root "$1" 2> /dev/null; }
+screenshot() { [ -n "${DISPLAY:-}" ] && import -display "$DISPLAY" -window root "$1" 2> /dev/null; }
 
 fail() {
   echo "FAILED: $*"
