@@ -17,12 +17,6 @@ namespace {
 // Links are followed at most this many times, like the operating system's own limit.
 constexpr int maxLinkHops = 40;
 constexpr std::size_t copyChunk = 64 * 1024;
-// The longest tail (bytes after the slots) that a save copies into the new file. The copy runs on
-// the window's thread, and a huge or sparse file (1 GiB with 12 KB on disk, say) would freeze the
-// window for seconds and fill the disk with zeros. A longer file is written in place instead: only
-// its first 160 bytes change, within its first disk sector, which disks write whole, and the tail
-// stays as it is without being read or copied. 1 MiB copies in milliseconds.
-constexpr std::uint64_t maxCopiedTail = 1024 * 1024;
 // Only these bits carry over to a new file: never setuid, setgid, sticky or execute.
 constexpr unsigned readWriteBits = 0666;
 // A temporary file is open to its owner alone until it has the old file's group.

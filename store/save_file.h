@@ -6,6 +6,7 @@
 //   store::SaveFile file;
 //   if (store::FileResult r = file.load(slots); !r) showMessage(r.message());
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,13 @@ inline constexpr ErrorCode foreignLink = -2;
 // The reason when the file is not the user's and has more names than this one (hard links): it
 // could be anyone's file, linked here by someone else, and is not written.
 inline constexpr ErrorCode foreignHardLink = -4;
+
+// The longest tail (the bytes after the slots) that a save copies into the new file. The copy runs
+// on the window's thread, and a huge or sparse file (1 GiB with 12 KB on disk, say) would freeze
+// the window for seconds and fill the disk with zeros. A file with a longer tail is written in
+// place instead: only its first 160 bytes change, within its first disk sector, which disks write
+// whole, and the tail stays as it is, neither read nor copied. 1 MiB copies in milliseconds.
+inline constexpr std::uint64_t maxCopiedTail = 1024 * 1024;
 
 class FileResult {
  public:
