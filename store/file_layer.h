@@ -66,7 +66,8 @@ class FileLayer {
   // Status of an open file: the file actually opened, whatever happened to its name since.
   virtual ErrorCode statusOf(Handle file, FileStatus& out) = 0;
 
-  // Reads up to `buffer.size()` bytes at `offset`; `got` is 0 at the end of the file.
+  // Reads up to `buffer.size()` bytes at `offset`, leaving the position that `write` starts from
+  // where it was; `got` is 0 at the end of the file.
   virtual ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
                            std::size_t& got) = 0;
   // Writes some of `bytes` at the current position; `written` says how many.

@@ -191,11 +191,17 @@ class WindowsFileLayer final : public FileLayer {
 
   ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
                    std::size_t& got) override {
-    if (_lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) return errno;
+    // Like pread: the position that the next write starts from stays where it was.
+    const __int64 position = _telli64(fd(file));
+    if (position < 0 || _lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) {
+      return errno;
+    }
     const unsigned size = static_cast<unsigned>(std::min<std::size_t>(buffer.size(), INT_MAX));
     ::SetLastError(ERROR_SUCCESS);
     const int count = _read(fd(file), buffer.data(), size);
-    if (count < 0) return runtimeError(errno);  // a part another program has locked
+    const ErrorCode error = count < 0 ? runtimeError(errno) : 0;  // a part another program locked
+    if (_lseeki64(fd(file), position, SEEK_SET) < 0 && !error) return errno;
+    if (error) return error;
     got = static_cast<std::size_t>(count);
     return 0;
   }

@@ -445,42 +445,41 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile
   }
 }
 
-TEST_F(SaveFileOnDisk, AFolderThatMayBeWrittenButNotReadTakesTheSaveAndSaysItIsDone) {
-  // Mode 0311: the new file can be made and renamed into place, but the folder cannot be opened
-  // to be flushed, which leaves the save done all the same.
-  const Bytes old = patternBytes(200, 2);
-  writeBytes(store::saveFileName, old);
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(".", nobodyId, nobodyId), 0);
-    ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+TEST_F(SaveFileOnDisk, AFolderThatTakesNoNewFileOrCannotBeReadStillTakesTheSave) {
+  struct Case {
+    const char* what;
+    unsigned folderMode;
+    bool usersFolder;
+    bool replaced;
+  };
+  const Case cases[] = {
+      // The user's own file, so that it is the folder, not the owner, that rules out a new file.
+      {"a folder that takes no new file: the file is written in place", 0555, false, false},
+      // The new file is made and renamed into place; the folder cannot be opened to be flushed,
+      // which leaves the save done all the same.
+      {"a folder that may be written but not read (0311)", 0311, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Bytes old = patternBytes(200, 2);
+    ASSERT_EQ(::chmod(".", 0700), 0);
+    emptyFolder();
+    writeBytes(store::saveFileName, old);
+    if (::geteuid() == 0) {
+      ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+      const uid_t folderOwner = c.usersFolder ? nobodyId : 0;
+      ASSERT_EQ(::chown(".", folderOwner, folderOwner), 0);
+    }
+    ASSERT_EQ(::chmod(".", c.folderMode), 0);
+    const FileIdentity before = fileIdentity(store::saveFileName);
+    const std::optional<std::string> result =
+        asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
+    ASSERT_TRUE(result) << "could not switch to an unprivileged user";
+    EXPECT_EQ(*result, "0|");
+    EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
+    EXPECT_EQ(fileIdentity(store::saveFileName) != before, c.replaced);
+    if (!c.replaced) EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
   }
-  ASSERT_EQ(::chmod(".", 0311), 0);
-  const FileIdentity before = fileIdentity(store::saveFileName);
-  const std::optional<std::string> result =
-      asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
-  ASSERT_TRUE(result) << "could not switch to an unprivileged user";
-  EXPECT_EQ(*result, "0|");
-  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
-  EXPECT_NE(fileIdentity(store::saveFileName), before) << "replaced, as in any folder";
-}
-
-TEST_F(SaveFileOnDisk, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
-  const Bytes old = patternBytes(200, 2);
-  writeBytes(store::saveFileName, old);
-  // The user's own file, so that it is the folder, not the owner, that rules out a new file.
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
-  }
-  ASSERT_EQ(::chmod(".", 0755), 0);
-  const FileIdentity before = fileIdentity(store::saveFileName);
-  const std::optional<std::string> result =
-      asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
-  ASSERT_TRUE(result) << "could not switch to an unprivileged user";
-  EXPECT_EQ(*result, "0|");
-  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
-  EXPECT_EQ(fileIdentity(store::saveFileName), before)
-      << "the file was replaced, not written in place";
-  EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
 }
 
 #endif  // _WIN32
