@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the save file as its content, loads the slots from it and saves them
 // back, through the fault-injecting file layer. The input's first three bytes steer the faults:
 //
-//   byte 0: the step that fails (0..14, see Step), or none (15)
+//   byte 0: the step that fails (below stepCount, see Step), or none (any other value)
 //   byte 1: which error (low 3 bits) at which call of the step (next 2 bits, plus one)
 //   byte 2: bit 0: every file reads as another user's (the in-place write); bit 1: the power is
 //           cut after (byte 2 >> 2) calls instead of a step failing
@@ -80,15 +80,20 @@ class ScratchFolderLayer final : public store::FileLayer {
   ErrorCode setPermissions(Handle file, unsigned permissions) override {
     return real_.setPermissions(file, permissions);
   }
+  ErrorCode setGroup(Handle file, unsigned group) override { return real_.setGroup(file, group); }
   ErrorCode sync(Handle file) override { return real_.sync(file); }
   ErrorCode close(Handle file) override { return real_.close(file); }
   ErrorCode rename(const std::string& from, const std::string& to) override {
     return real_.rename(in(from), in(to));
   }
+  ErrorCode renameToFreeName(const std::string& from, const std::string& to) override {
+    return real_.renameToFreeName(in(from), in(to));
+  }
   ErrorCode remove(const std::string& path) override { return real_.remove(in(path)); }
   ErrorCode syncFolder(const std::string& path) override { return real_.syncFolder(in(path)); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
+  std::uint64_t unguessableNumber() override { return real_.unguessableNumber(); }
 
  private:
   std::string in(const std::string& path) const { return at(path).string(); }
@@ -126,8 +131,8 @@ struct Faults {
 Faults faultsFrom(const std::uint8_t* data) {
   static const ErrorCode errors[] = {EIO, EACCES, EPERM, EROFS, ENOSPC, EDQUOT, EBUSY, EXDEV};
   Faults f;
-  f.any = (data[0] & 0x0F) != 0x0F || (data[2] & 2) != 0;
-  f.step = static_cast<Step>(std::min(data[0] & 0x0F, static_cast<int>(Step::syncFolder)));
+  f.any = data[0] < store_test::stepCount || (data[2] & 2) != 0;
+  f.step = static_cast<Step>(std::min<int>(data[0], store_test::stepCount - 1));
   f.error = errors[data[1] & 7];
   f.occurrence = ((data[1] >> 3) & 3) + 1;
   f.anotherUsersFile = (data[2] & 1) != 0;

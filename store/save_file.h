@@ -6,6 +6,7 @@
 //   store::SaveFile file;
 //   if (store::FileResult r = file.load(slots); !r) showMessage(r.message());
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -20,6 +21,16 @@ inline constexpr const char* saveFileName = "fileClockSave.bin";
 inline constexpr ErrorCode notARegularFile = -1;
 // The reason when the name is a symbolic link that another user owns: it is not followed.
 inline constexpr ErrorCode foreignLink = -2;
+// The reason when the file is not the user's and has more names than this one (hard links): it
+// could be anyone's file, linked here by someone else, and is not written.
+inline constexpr ErrorCode foreignHardLink = -4;
+
+// The longest tail (the bytes after the slots) that a save copies into the new file. The copy runs
+// on the window's thread, and a huge or sparse file (1 GiB with 12 KB on disk, say) would freeze
+// the window for seconds and fill the disk with zeros. A file with a longer tail is written in
+// place instead: only its first 160 bytes change, within its first disk sector, which disks write
+// whole, and the tail stays as it is, neither read nor copied. 1 MiB copies in milliseconds.
+inline constexpr std::uint64_t maxCopiedTail = 1024 * 1024;
 
 class FileResult {
  public:
@@ -33,7 +44,8 @@ class FileResult {
   // What the user reads, e.g. `Could not save the slots to "fileClockSave.bin": Permission
   // denied.` Empty on success.
   const std::string& message() const { return message_; }
-  // The errno value behind a failure (or notARegularFile, foreignLink); 0 on success.
+  // The errno value behind a failure (or notARegularFile, foreignLink, foreignHardLink); 0 on
+  // success.
   ErrorCode reason() const { return reason_; }
 
  private:
@@ -49,9 +61,9 @@ class SaveFile {
   SaveFile() : SaveFile(systemFileLayer()) {}
   explicit SaveFile(FileLayer& files) : files_(files) {}
 
-  // Both calls follow a symbolic link only when the user or root owns it; a link of another
-  // user's is refused with a message naming it, and nothing is touched. Both remove temporary
-  // files that a crashed save left beside the file.
+  // Both calls follow a symbolic link, the last part of the path or a folder on the way, only
+  // when the user or root owns it; a link of another user's is refused with a message naming it,
+  // and nothing is touched. Both remove temporary files that a crashed save left beside the file.
 
   // Reads the five slots from the file. A missing file is created empty, so that it exists after
   // the first start, and leaves the slots as they are; so does every field past the end of a short
@@ -62,9 +74,13 @@ class SaveFile {
   // them. For a file of the user's own (or a new one), the new content goes to a temporary file
   // beside it, is flushed to the disk, and then replaces the old file in one rename, so that a
   // crash at any moment leaves either the old file or the new one; the new file keeps the old
-  // one's read and write bits, never setuid, setgid, sticky or execute bits. Another user's file
-  // is written in place and flushed, keeping its owner and mode, and so is the user's own where
-  // the folder takes no new file. An existing file that may not be written is not replaced.
+  // one's group and read and write bits, never setuid, setgid, sticky or execute bits. Another
+  // user's file is written in place and flushed, keeping its owner and mode, unless it has other
+  // names too (hard links): then it is not written at all. The user's own file is written in
+  // place where the folder takes no new file, where the new one could not keep the old one's
+  // group, where the file changed while its tail was copied, or where the tail is too long to
+  // copy at once (see save_file.cpp). An existing file that may not be written is not replaced.
+  // Someone making or removing a file of the name during the save makes it look again.
   FileResult save(const settings::Slots& slots);
 
  private:

@@ -9,6 +9,8 @@
 #include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -112,6 +114,7 @@ FileStatus describe(const struct _stat64& info) {
   out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
   out.isRegularFile = (info.st_mode & _S_IFMT) == _S_IFREG;
   out.permissions = info.st_mode & 0777;
+  out.size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
   return out;
 }
 
@@ -188,11 +191,17 @@ class WindowsFileLayer final : public FileLayer {
 
   ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
                    std::size_t& got) override {
-    if (_lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) return errno;
+    // Like pread: the position that the next write starts from stays where it was.
+    const __int64 position = _telli64(fd(file));
+    if (position < 0 || _lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) {
+      return errno;
+    }
     const unsigned size = static_cast<unsigned>(std::min<std::size_t>(buffer.size(), INT_MAX));
     ::SetLastError(ERROR_SUCCESS);
     const int count = _read(fd(file), buffer.data(), size);
-    if (count < 0) return runtimeError(errno);  // a part another program has locked
+    const ErrorCode error = count < 0 ? runtimeError(errno) : 0;  // a part another program locked
+    if (_lseeki64(fd(file), position, SEEK_SET) < 0 && !error) return errno;
+    if (error) return error;
     got = static_cast<std::size_t>(count);
     return 0;
   }
@@ -208,6 +217,8 @@ class WindowsFileLayer final : public FileLayer {
 
   // The read-only attribute, all Windows keeps of the bits, was given when the file was created.
   ErrorCode setPermissions(Handle, unsigned) override { return 0; }
+  // Windows files have no group for the save file to keep.
+  ErrorCode setGroup(Handle, unsigned) override { return 0; }
 
   ErrorCode sync(Handle file) override { return _commit(fd(file)) == 0 ? 0 : errno; }
 
@@ -231,6 +242,12 @@ class WindowsFileLayer final : public FileLayer {
     return error == ERROR_ACCESS_DENIED && isInUse(target) ? fileInUse : reasonFor(error);
   }
 
+  ErrorCode renameToFreeName(const std::string& from, const std::string& to) override {
+    // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
+    if (::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+    return reasonFor(::GetLastError());
+  }
+
   ErrorCode remove(const std::string& path) override {
     ::SetLastError(ERROR_SUCCESS);
     return _wunlink(wide(path).c_str()) == 0 ? 0 : runtimeError(errno);
@@ -248,6 +265,13 @@ class WindowsFileLayer final : public FileLayer {
     const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     ::CloseHandle(process);
     return running;
+  }
+
+  std::uint64_t unguessableNumber() override {
+    std::uint64_t number = 0;
+    ::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&number), sizeof number,
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    return number;
   }
 };
 

@@ -161,19 +161,22 @@ inline std::string describe(const store::FileResult& result) {
   return std::to_string(result.reason()) + "|" + result.message();
 }
 
-// Runs `action` as the user `uid` (its group the same number, no other groups) and returns
+// Runs `action` as the user `uid` (its group the same number, and `groups` beside it) and returns
 // its result described. Another user than the current one takes root: then the action runs in a
 // child process switched to that user. Nothing when the switch cannot be made.
-inline std::optional<std::string> runAs(uid_t uid,
-                                        const std::function<store::FileResult()>& action) {
-  if (uid == ::geteuid()) return describe(action());
+inline std::optional<std::string> runAs(uid_t uid, const std::function<store::FileResult()>& action,
+                                        const std::vector<gid_t>& groups = {}) {
+  if (uid == ::geteuid() && groups.empty()) return describe(action());
   if (::geteuid() != 0) return std::nullopt;
   int channel[2];
   if (::pipe(channel) != 0) return std::nullopt;
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(channel[0]);
-    if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(1);
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(uid) != 0 ||
+        ::setuid(uid) != 0) {
+      ::_exit(1);
+    }
     const std::string text = describe(action());
     const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
     ::_exit(sent ? 0 : 1);
