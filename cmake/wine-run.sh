@@ -1,10 +1,15 @@
 #!/bin/sh
-# Runs a Windows program under Wine: wine-run.sh <program.exe> [arguments...]
+# Runs a Windows program under Wine: wine-run.sh [--with-display] <program.exe> [arguments...]
 # The Wine prefix is the build folder's own ("wineprefix" beside CMakeCache.txt, found upwards
 # from the program), made on first use; the user's ~/.wine is never touched. Runs that start at
 # the same time wait for the one that makes the prefix.
 set -eu
 
+keep_display=false
+if [ "${1:-}" = --with-display ]; then
+  keep_display=true
+  shift
+fi
 program=$1
 build=$(cd "$(dirname "$program")" && pwd)
 while [ ! -f "$build/CMakeCache.txt" ]; do
@@ -23,8 +28,10 @@ export LC_ALL=C.UTF-8
 # No debug chatter, and no offer to download Mono or Gecko for a prefix that needs neither.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The tests open no windows; without a display Wine never tries to show one.
-unset DISPLAY WAYLAND_DISPLAY
+# Most tests open no windows; without a display Wine never tries to show one. The real-window
+# tests bring their own X display, and Wine's windows are X windows on it.
+unset WAYLAND_DISPLAY
+$keep_display || unset DISPLAY
 
 (
   flock 9
