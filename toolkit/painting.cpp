@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace tk {
 
 bool PixelRect::intersects(const PixelRect& other) const {
@@ -64,8 +63,7 @@ PixelRect lineArea(const Line& line, double scale) {
                        toPixelsF(std::max(e.y1, e.y2), scale) - top};
   // Half the pen's width on every side for the round caps, and a pixel for the antialiasing.
   const double margin = lineWidth(line, scale) / 2 + 1;
-  return {span.left - margin, span.top - margin, span.width + 2 * margin,
-          span.height + 2 * margin};
+  return {span.left - margin, span.top - margin, span.width + 2 * margin, span.height + 2 * margin};
 }
 
 PixelRect imageArea(const Image& image, double scale, const PictureSizeOf& pictureSize) {

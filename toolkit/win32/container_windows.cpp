@@ -67,9 +67,10 @@ ContainerWindow::ContainerWindow(const Container& container, FormWindow& window,
       shownAreas_(container, [this](const Control& child) { return shownArea(child); }) {
   static const bool registered = (registerClass(containerClassName, &windowProc), true);
   (void)registered;
-  handle_ = CreateWindowExW(WS_EX_CONTROLPARENT, containerClassName, toWide(container.name()).c_str(),
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0,
-                            0, parent, nullptr, GetModuleHandleW(nullptr), this);
+  handle_ =
+      CreateWindowExW(WS_EX_CONTROLPARENT, containerClassName, toWide(container.name()).c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                      nullptr, GetModuleHandleW(nullptr), this);
   SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

@@ -1,6 +1,5 @@
-#include "toolkit/win32/comctl.h"
-
 #include "toolkit/painting.h"
+#include "toolkit/win32/comctl.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/form_window.h"
 #include "toolkit/win32/wide_strings.h"
@@ -51,8 +50,8 @@ void ControlView::notified(UINT message, WPARAM wParam, LPARAM lParam) {
   userAction(message, wParam, lParam);
 }
 
-HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle,
-                         HWND parent, FormWindow& window) {
+HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle, HWND parent,
+                         FormWindow& window) {
   HWND handle = CreateWindowExW(extendedStyle, windowClass, L"", WS_CHILD | style, 0, 0, 0, 0,
                                 parent, reinterpret_cast<HMENU>(window.nextControlId()),
                                 GetModuleHandleW(nullptr), nullptr);

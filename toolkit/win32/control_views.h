@@ -67,8 +67,8 @@ class ControlView {
 std::unique_ptr<ControlView> makeView(Control& control, FormWindow& window, HWND parent);
 
 // Creates a child window for a control: shown, in the form's font, in front of its siblings.
-HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle,
-                         HWND parent, FormWindow& window);
+HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle, HWND parent,
+                         FormWindow& window);
 
 // The view of a control of kind Model.
 template <typename Model>

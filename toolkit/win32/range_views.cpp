@@ -1,7 +1,6 @@
-#include "toolkit/win32/comctl.h"
-
 #include <cmath>
 
+#include "toolkit/win32/comctl.h"
 #include "toolkit/win32/container_windows.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/form_window.h"
@@ -36,14 +35,14 @@ void ProgressBarView::applyOwn(Property property) {
 
 SliderView::SliderView(Slider& slider, FormWindow& window, HWND parent)
     : ViewOf(slider, window,
-             createControlWindow(TRACKBAR_CLASSW,
-                                 WS_TABSTOP | TBS_AUTOTICKS |
-                                     // Ticks below, or right of a vertical one. Min is at the
-                                     // top, and the Up arrow moves the handle up, towards it.
-                                     (slider.orientation() == Orientation::Vertical
-                                          ? TBS_VERT | TBS_RIGHT
-                                          : TBS_HORZ | TBS_BOTTOM),
-                                 0, parent, window)) {
+             createControlWindow(
+                 TRACKBAR_CLASSW,
+                 WS_TABSTOP | TBS_AUTOTICKS |
+                     // Ticks below, or right of a vertical one. Min is at the
+                     // top, and the Up arrow moves the handle up, towards it.
+                     (slider.orientation() == Orientation::Vertical ? TBS_VERT | TBS_RIGHT
+                                                                    : TBS_HORZ | TBS_BOTTOM),
+                 0, parent, window)) {
   SendMessageW(handle(), TBM_SETLINESIZE, 0, 1);
   // The toolkit's large change: Page Up and Page Down move five places.
   SendMessageW(handle(), TBM_SETPAGESIZE, 0, 5);

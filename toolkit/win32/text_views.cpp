@@ -44,10 +44,10 @@ void TextBoxView::userAction(UINT message, WPARAM wParam, LPARAM) {
 }
 
 ComboBoxView::ComboBoxView(ComboBox& box, FormWindow& window, HWND parent)
-    : ViewOf(box, window,
-             createControlWindow(L"COMBOBOX",
-                                 WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0,
-                                 parent, window)) {}
+    : ViewOf(
+          box, window,
+          createControlWindow(L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                              0, parent, window)) {}
 
 void ComboBoxView::applyOwn(Property property) {
   switch (property) {
