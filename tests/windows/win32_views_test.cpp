@@ -229,7 +229,9 @@ TEST_F(Win32ViewsTest, CodeChangesShowOnControlsWithoutEchoingBack) {
       {"list index", &form.lstItems, 1, [&] { form.lstItems.setListIndex(1); },
        [&] { return send(form.lstItems, LB_GETCURSEL) == 1; }},
       {"combo index", &form.cboPick, 1, [&] { form.cboPick.setListIndex(2); },
-       [&] { return send(form.cboPick, CB_GETCURSEL) == 2 && textOf(handle(form.cboPick)) == L"3"; }},
+       [&] {
+         return send(form.cboPick, CB_GETCURSEL) == 2 && textOf(handle(form.cboPick)) == L"3";
+       }},
       {"combo item", &form.cboPick, 0, [&] { form.cboPick.addItem("4"); },
        [&] { return send(form.cboPick, CB_GETCOUNT) == 4; }},
       {"progress", &form.barProgress, 0, [&] { form.barProgress.setValue(42); },
@@ -238,7 +240,10 @@ TEST_F(Win32ViewsTest, CodeChangesShowOnControlsWithoutEchoingBack) {
        [&] { return !IsWindowEnabled(handle(form.cmdGo)); }},
       {"visible", &form.chkFlag, 0, [&] { form.chkFlag.setVisible(false); },
        [&] { return !IsWindowVisible(handle(form.chkFlag)); }},
-      {"bounds", &form.cmdCancel, 0, [&] { form.cmdCancel.setBounds({1500, 150, 1500, 450}); },
+      {"bounds", &form.cmdCancel, 0,
+       [&] {
+         form.cmdCancel.setBounds({1500, 150, 1500, 450});
+       },
        [&] {
          const RECT r = boundsInParent(handle(form.cmdCancel));
          return r.left == px(100) && r.top == px(10) && r.right - r.left == px(100) &&
@@ -419,8 +424,8 @@ TEST_F(Win32ViewsTest, MenuShortcutsWorkWhereverTheFocusIs) {
   GetMenuStringW(GetSubMenu(bar, 0), 0, text, 64, MF_BYPOSITION);
   EXPECT_EQ(std::wstring(text), L"Quit\tCtrl+Q");
   int expected = 0;
-  for (tk::Control* control : std::vector<tk::Control*>{&form.txtName, &form.lstItems,
-                                                        &form.cboPick, &form.cmdCancel}) {
+  for (tk::Control* control :
+       std::vector<tk::Control*>{&form.txtName, &form.lstItems, &form.cboPick, &form.cmdCancel}) {
     focus(*control);
     if (control == &form.cboPick) SetFocus(GetWindow(handle(form.cboPick), GW_CHILD));
     pressKey('Q', VK_CONTROL);

@@ -114,18 +114,29 @@ void ContainerWindow::rescale() {
   InvalidateRect(handle_, nullptr, FALSE);
 }
 
-HDC ContainerWindow::buffer(HDC screen, int width, int height) {
-  if (bufferDc_ && bufferSize_.cx == width && bufferSize_.cy == height) return bufferDc_;
+void ContainerWindow::makeBuffer(HDC screen, int width, int height) {
+  if (bufferDc_ && bufferSize_.cx == width && bufferSize_.cy == height) return;
   dropBuffer();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first, as GDI+ lays out its images
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
   bufferDc_ = CreateCompatibleDC(screen);
-  bufferBitmap_ = CreateCompatibleBitmap(screen, width, height);
+  bufferBitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   bufferOldBitmap_ = SelectObject(bufferDc_, bufferBitmap_);
+  bufferPixels_ = static_cast<std::uint32_t*>(bits);
+  bufferImage_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4, PixelFormat32bppRGB,
+                                                   static_cast<BYTE*>(bits));
   bufferSize_ = {width, height};
-  return bufferDc_;
 }
 
 void ContainerWindow::dropBuffer() {
   if (!bufferDc_) return;
+  bufferImage_.reset();
   SelectObject(bufferDc_, bufferOldBitmap_);
   DeleteObject(bufferBitmap_);
   DeleteDC(bufferDc_);
@@ -137,20 +148,23 @@ void ContainerWindow::paint(HDC dc, const RECT& area) {
   int height = 0;
   clientSize(width, height);
   if (width <= 0 || height <= 0) return;
-  HDC buffered = buffer(dc, width, height);
+  makeBuffer(dc, width, height);
+  const Canvas canvas{bufferDc_, *bufferImage_, bufferPixels_,   width,
+                      height,    area,          window_.scale(), window_.font()};
   HRGN clip = CreateRectRgnIndirect(&area);
-  SelectClipRgn(buffered, clip);
+  SelectClipRgn(bufferDc_, clip);
   DeleteObject(clip);
-  paintBackground(buffered);
+  paintBackground(canvas);
   const PixelRect painted{double(area.left), double(area.top), double(area.right - area.left),
                           double(area.bottom - area.top)};
   for (const Control* child : paintedChildren(container_)) {
     if (paintedArea(*child, window_.scale(), pictureSize).intersects(painted)) {
-      paintGraphical(buffered, *child, window_.scale(), window_.font());
+      paintGraphical(canvas, *child);
     }
   }
-  SelectClipRgn(buffered, nullptr);
-  BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, buffered,
+  GdiFlush();
+  SelectClipRgn(bufferDc_, nullptr);
+  BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, bufferDc_,
          area.left, area.top, SRCCOPY);
 }
 
@@ -226,21 +240,21 @@ LRESULT ContainerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 ClientAreaWindow::ClientAreaWindow(const Form& form, FormWindow& window, HWND parent)
     : ContainerWindow(form, window, parent), form_(form) {}
 
-void ClientAreaWindow::paintBackground(HDC dc) {
+void ClientAreaWindow::paintBackground(const Canvas& canvas) {
   RECT client;
   GetClientRect(handle(), &client);
   SolidBrush brush;
-  FillRect(dc, &client, brush.of(toColorRef(form_.backColour())));
+  FillRect(canvas.dc, &client, brush.of(toColorRef(form_.backColour())));
   if (!form_.picture().empty()) {
-    Gdiplus::Graphics graphics(dc);
-    drawPicture(graphics, form_.picture(), 0, 0, window().scale());
+    drawPicture(*graphicsOn(canvas), form_.picture(), 0, 0, canvas.scale);
   }
 }
 
 FrameWindow::FrameWindow(const Frame& frame, FormWindow& window, HWND parent)
     : ContainerWindow(frame, window, parent), frame_(frame) {}
 
-void FrameWindow::paintBackground(HDC dc) {
+void FrameWindow::paintBackground(const Canvas& canvas) {
+  HDC dc = canvas.dc;
   RECT client;
   GetClientRect(handle(), &client);
   SolidBrush brush;

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "toolkit/control.h"
 #include "toolkit/painting.h"
+#include "toolkit/win32/graphical_painter.h"
 
 namespace tk {
 class Form;
@@ -37,7 +40,7 @@ class ContainerWindow {
   void paint(HDC dc, const RECT& area);
 
  protected:
-  virtual void paintBackground(HDC dc) = 0;
+  virtual void paintBackground(const Canvas& canvas) = 0;
   FormWindow& window() const { return window_; }
   void clientSize(int& width, int& height) const;
 
@@ -46,7 +49,8 @@ class ContainerWindow {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   PixelRect shownArea(const Control& child) const;
   void invalidate(const PixelRect& area);
-  HDC buffer(HDC screen, int width, int height);
+  // The buffer painted into, as large as the window; made anew when the window's size changes.
+  void makeBuffer(HDC screen, int width, int height);
   void dropBuffer();
 
   const Container& container_;
@@ -56,6 +60,8 @@ class ContainerWindow {
   HDC bufferDc_ = nullptr;
   HBITMAP bufferBitmap_ = nullptr;
   HGDIOBJ bufferOldBitmap_ = nullptr;
+  std::uint32_t* bufferPixels_ = nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> bufferImage_;
   SIZE bufferSize_{};
 };
 
@@ -65,7 +71,7 @@ class ClientAreaWindow : public ContainerWindow {
   ClientAreaWindow(const Form& form, FormWindow& window, HWND parent);
 
  protected:
-  void paintBackground(HDC dc) override;
+  void paintBackground(const Canvas& canvas) override;
 
  private:
   const Form& form_;
@@ -77,7 +83,7 @@ class FrameWindow : public ContainerWindow {
   FrameWindow(const Frame& frame, FormWindow& window, HWND parent);
 
  protected:
-  void paintBackground(HDC dc) override;
+  void paintBackground(const Canvas& canvas) override;
 
  private:
   const Frame& frame_;

@@ -1,9 +1,12 @@
 #include "toolkit/win32/graphical_painter.h"
 
+#include <algorithm>
+
 #include "toolkit/painting.h"
 #include "toolkit/text.h"
 #include "toolkit/win32/colours.h"
 #include "toolkit/win32/pictures.h"
+#include "toolkit/win32/smooth_shapes.h"
 #include "toolkit/win32/wide_strings.h"
 
 namespace tk::win32 {
@@ -14,56 +17,46 @@ RECT toRECT(const PixelRect& r) {
   return {int(r.left), int(r.top), int(r.left + r.width), int(r.top + r.height)};
 }
 
-Gdiplus::RectF toRectF(const PixelRect& r) {
-  return {Gdiplus::REAL(r.left), Gdiplus::REAL(r.top), Gdiplus::REAL(r.width),
-          Gdiplus::REAL(r.height)};
+PixelBuffer pixelsOf(const Canvas& canvas) {
+  GdiFlush();  // GDI's drawing so far is in the pixels
+  return {canvas.pixels, canvas.width, canvas.height, canvas.clip};
 }
 
-// Pixel (0, 0) covers 0..1 on both axes, so that whole coordinates are the pixels' edges.
-void smooth(Gdiplus::Graphics& graphics) {
-  graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-}
-
-void paintShape(HDC dc, const Shape& shape, double scale) {
-  Gdiplus::Graphics graphics(dc);
-  smooth(graphics);
-  // Keep the border, one design pixel wide, inside the bounds.
-  Gdiplus::RectF area = toRectF(shapeArea(shape, scale));
-  const auto border = Gdiplus::REAL(scale);
-  area.Inflate(-border / 2, -border / 2);
-  Gdiplus::SolidBrush fill(toGdiplusColor(shape.fillColour()));
-  Gdiplus::Pen pen(toGdiplusColor(shape.borderColour()), border);
+void paintShape(const Canvas& canvas, const Shape& shape) {
+  const PixelRect area = shapeArea(shape, canvas.scale);
+  const COLORREF fill = toColorRef(shape.fillColour());
+  const COLORREF border = toColorRef(shape.borderColour());
+  // The border is one design pixel wide, inside the bounds.
   if (shape.shape() == ShapeKind::Circle || shape.shape() == ShapeKind::Oval) {
-    graphics.FillEllipse(&fill, area);
-    graphics.DrawEllipse(&pen, area);
-  } else {
-    graphics.FillRectangle(&fill, area);
-    graphics.DrawRectangle(&pen, area);
+    drawSmoothEllipse(pixelsOf(canvas), area.left, area.top, area.width, area.height, fill, border,
+                      canvas.scale);
+    return;
   }
+  RECT outer = toRECT(area.aligned());
+  SolidBrush brush;
+  FillRect(canvas.dc, &outer, brush.of(border));
+  const int borderWidth = std::max(1, toPixels(twipsPerPixel, canvas.scale));
+  InflateRect(&outer, -borderWidth, -borderWidth);
+  FillRect(canvas.dc, &outer, brush.of(fill));
 }
 
-void paintLine(HDC dc, const Line& line, double scale) {
+void paintLine(const Canvas& canvas, const Line& line) {
+  const double scale = canvas.scale;
   const LineEnds& e = line.ends();
   if (isLevelOrUpright(e)) {
     const RECT area = toRECT(levelOrUprightLineArea(line, scale));
     SolidBrush brush;
-    FillRect(dc, &area, brush.of(toColorRef(line.borderColour())));
+    FillRect(canvas.dc, &area, brush.of(toColorRef(line.borderColour())));
     return;
   }
-  Gdiplus::Graphics graphics(dc);
-  smooth(graphics);
-  Gdiplus::Pen pen(toGdiplusColor(line.borderColour()), Gdiplus::REAL(lineWidth(line, scale)));
-  pen.SetStartCap(Gdiplus::LineCapRound);
-  pen.SetEndCap(Gdiplus::LineCapRound);
-  auto at = [scale](float twips) { return Gdiplus::REAL(toPixelsF(twips, scale)); };
-  graphics.DrawLine(&pen, at(e.x1), at(e.y1), at(e.x2), at(e.y2));
+  auto at = [scale](float twips) { return toPixelsF(twips, scale); };
+  drawSmoothLine(pixelsOf(canvas), at(e.x1), at(e.y1), at(e.x2), at(e.y2), lineWidth(line, scale),
+                 toColorRef(line.borderColour()));
 }
 
-void paintImage(HDC dc, const Image& image, double scale) {
-  Gdiplus::Graphics graphics(dc);
-  const PixelRect bounds = pixelRect(image.bounds(), scale);
-  drawPicture(graphics, image.picture(), bounds.left, bounds.top, scale);
+void paintImage(const Canvas& canvas, const Image& image) {
+  const PixelRect bounds = pixelRect(image.bounds(), canvas.scale);
+  drawPicture(*graphicsOn(canvas), image.picture(), bounds.left, bounds.top, canvas.scale);
 }
 
 UINT alignmentOf(Alignment alignment) {
@@ -78,13 +71,14 @@ UINT alignmentOf(Alignment alignment) {
   return DT_LEFT;
 }
 
-void paintLabel(HDC dc, const Label& label, double scale, HFONT font) {
-  RECT area = toRECT(pixelRect(label.bounds(), scale));
+void paintLabel(const Canvas& canvas, const Label& label) {
+  HDC dc = canvas.dc;
+  RECT area = toRECT(pixelRect(label.bounds(), canvas.scale));
   if (!label.transparent()) {
     SolidBrush brush;
     FillRect(dc, &area, brush.of(toColorRef(label.backColour())));
   }
-  const HGDIOBJ oldFont = SelectObject(dc, font);
+  const HGDIOBJ oldFont = SelectObject(dc, canvas.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, toColorRef(label.foreColour()));
   const std::wstring caption = toWide(label.caption());
@@ -95,19 +89,28 @@ void paintLabel(HDC dc, const Label& label, double scale, HFONT font) {
 
 }  // namespace
 
-void paintGraphical(HDC dc, const Control& control, double scale, HFONT font) {
+std::unique_ptr<Gdiplus::Graphics> graphicsOn(const Canvas& canvas) {
+  GdiFlush();
+  auto graphics = std::make_unique<Gdiplus::Graphics>(&canvas.image);
+  graphics->SetClip(Gdiplus::Rect(canvas.clip.left, canvas.clip.top,
+                                  canvas.clip.right - canvas.clip.left,
+                                  canvas.clip.bottom - canvas.clip.top));
+  return graphics;
+}
+
+void paintGraphical(const Canvas& canvas, const Control& control) {
   switch (control.kind()) {
     case Kind::Shape:
-      paintShape(dc, static_cast<const Shape&>(control), scale);
+      paintShape(canvas, static_cast<const Shape&>(control));
       break;
     case Kind::Line:
-      paintLine(dc, static_cast<const Line&>(control), scale);
+      paintLine(canvas, static_cast<const Line&>(control));
       break;
     case Kind::Image:
-      paintImage(dc, static_cast<const Image&>(control), scale);
+      paintImage(canvas, static_cast<const Image&>(control));
       break;
     case Kind::Label:
-      paintLabel(dc, static_cast<const Label&>(control), scale, font);
+      paintLabel(canvas, static_cast<const Label&>(control));
       break;
     default:
       break;
