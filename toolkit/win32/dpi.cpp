@@ -1,7 +1,5 @@
 #include "toolkit/win32/dpi.h"
 
-#include <cmath>
-
 namespace tk::win32 {
 
 namespace {
@@ -31,21 +29,6 @@ int dpiOf(HWND window) {
     if (const UINT dpi = getDpiForWindow(window); dpi > 0) return static_cast<int>(dpi);
   }
   return systemDpi();
-}
-
-int toDevicePixels(Twips twips, int dpi) {
-  return static_cast<int>(std::lround(toDevicePixelsF(twips, dpi)));
-}
-
-double toDevicePixelsF(double twips, int dpi) {
-  return twips / twipsPerPixel * dpi / defaultDpi;
-}
-
-RECT toDevicePixels(const Rect& bounds, int dpi) {
-  const int left = toDevicePixels(bounds.left, dpi);
-  const int top = toDevicePixels(bounds.top, dpi);
-  return {left, top, left + toDevicePixels(bounds.width, dpi),
-          top + toDevicePixels(bounds.height, dpi)};
 }
 
 SIZE windowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,

@@ -6,17 +6,13 @@
 
 #include <windows.h>
 
-#include "toolkit/types.h"
-
 namespace tk::win32 {
 
 inline constexpr int defaultDpi = 96;
 
 int dpiOf(HWND window);
-// Twips at `dpi` in device pixels, rounded to the nearest (15 twips a pixel at 96 DPI).
-int toDevicePixels(Twips twips, int dpi);
-double toDevicePixelsF(double twips, int dpi);
-RECT toDevicePixels(const Rect& bounds, int dpi);
+// Device pixels per device-independent pixel (15 twips a pixel at 96 DPI).
+inline double scaleOf(int dpi) { return double(dpi) / defaultDpi; }
 // The outer size of a window whose client area is `clientWidth` x `clientHeight` pixels.
 SIZE windowSizeFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool hasMenu,
                    int dpi);
