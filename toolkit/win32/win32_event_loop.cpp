@@ -119,6 +119,7 @@ void Win32EventLoop::waitForTimer() {
 
 void Win32EventLoop::wake() {
   wakePosted_ = false;
+  ++wakeUps_;
   timerArmed_ = false;  // it fired, or will be armed again for the same deadline
   runDue(clockNow());
 }

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <thread>
 
@@ -39,6 +40,9 @@ class Win32EventLoop : public EventLoop {
   // Runs the thread's message loop until WM_QUIT; returns the quit message's exit code.
   int run();
 
+  // How often the UI thread has woken for the timers, for the tests and the benchmarks.
+  std::uint64_t wakeUps() const { return wakeUps_; }
+
  protected:
   Milliseconds clockNow() const override;  // milliseconds since the loop was made
   void deadlinesChanged() override;
@@ -58,6 +62,7 @@ class Win32EventLoop : public EventLoop {
   bool timerArmed_ = false;
   Milliseconds armedDeadline_ = 0;
   std::atomic<bool> wakePosted_{false};
+  std::uint64_t wakeUps_ = 0;
   MessageFilter filter_;
   std::thread waiter_;
 };
