@@ -8,7 +8,9 @@
 #include <windows.h>
 // The common controls' header needs the Windows one first.
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -602,6 +604,99 @@ TEST_F(Win32ViewsTest, GraphicalButtonIsFilledWithItsColourAndReadable) {
   ReleaseDC(go, dc);
   EXPECT_GT(facePixels, area.right * area.bottom / 2);
   EXPECT_GT(textPixels, 10);  // the caption, black on the green face
+}
+
+// Moved to a monitor of another DPI, the window keeps the design's client size in that DPI's
+// pixels, and every control its place.
+TEST_F(Win32ViewsTest, ANewDpiScalesTheWindowAndEveryControl) {
+  form.show();
+  pump();
+  const int dpi = window().dpi() * 3 / 2;
+  RECT suggested{40, 30, 900, 700};
+  SendMessageW(window().handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(window().dpi(), dpi);
+  RECT client;
+  GetClientRect(window().handle(), &client);
+  EXPECT_EQ(client.right, px(600));
+  EXPECT_EQ(client.bottom, px(300));
+  RECT bounds = boundsInParent(handle(form.cmdCancel));
+  EXPECT_EQ(bounds.left, px(100));
+  EXPECT_EQ(bounds.right - bounds.left, px(80));
+  bounds = boundsInParent(handle(form.optB));  // inside the frame
+  EXPECT_EQ(bounds.top, px(700 / 15.0));
+  LOGFONTW font{};
+  GetObjectW(window().font(), sizeof(font), &font);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  // The message font, half as large again.
+  EXPECT_NEAR(std::abs(font.lfHeight), std::abs(metrics.lfMessageFont.lfHeight) * 1.5, 1);
+  EXPECT_EQ(pixelAt(px(130), px(180)), RGB(255, 0, 0)) << "the circle, where it now is";
+}
+
+// Assistive technology reads a control's own name and tooltip, and the painted labels of a
+// container as its elements.
+TEST_F(Win32ViewsTest, AccessibleNamesOfControlsAndPaintedText) {
+  form.sldPick.setAccessibility("Colour to change", "Pick a colour");
+  form.fraGroup.setAccessibility("Choices");
+  form.show();
+  // The object the window answers WM_GETOBJECT with. (Wine 8 cannot hand it over through
+  // LresultFromObject, which fails to marshal IAccessible, so it is taken directly.)
+  auto objectOf = [&](HWND window) { return this->window().accessibleObjectOf(window); };
+  // Reads one text property: text(object, &IAccessible::get_accName, child).
+  auto text = [](IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                 VARIANT child) {
+    BSTR value = nullptr;
+    const HRESULT result = (object->*get)(child, &value);
+    std::wstring read = SUCCEEDED(result) && value ? value : L"";
+    SysFreeString(value);
+    return read;
+  };
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+
+  IAccessible* slider = objectOf(handle(form.sldPick));
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(text(slider, &IAccessible::get_accName, self), L"Colour to change");
+  EXPECT_EQ(text(slider, &IAccessible::get_accDescription, self), L"Pick a colour");
+  slider->Release();
+
+  IAccessible* frame = objectOf(handle(form.fraGroup));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(text(frame, &IAccessible::get_accName, self), L"Choices");
+  frame->Release();
+
+  IAccessible* client = objectOf(window().client());
+  ASSERT_NE(client, nullptr);
+  long count = 0;
+  client->get_accChildCount(&count);
+  std::vector<std::wstring> staticTexts;
+  for (long id = 1; id <= count; ++id) {
+    VARIANT child;
+    child.vt = VT_I4;
+    child.lVal = id;
+    VARIANT childRole{};
+    if (client->get_accRole(child, &childRole) == S_OK && childRole.vt == VT_I4 &&
+        childRole.lVal == ROLE_SYSTEM_STATICTEXT) {
+      staticTexts.push_back(text(client, &IAccessible::get_accName, child));
+    }
+  }
+  EXPECT_EQ(staticTexts, std::vector<std::wstring>{L"Note"});
+  // The readout changes as the label does.
+  form.lblNote.setCaption("Changed");
+  client->Release();
+  client = objectOf(window().client());
+  ASSERT_NE(client, nullptr);
+  VARIANT last;
+  last.vt = VT_I4;
+  last.lVal = count;
+  EXPECT_EQ(text(client, &IAccessible::get_accName, last), L"Changed");
+  long left = 0, top = 0, width = 0, height = 0;
+  ASSERT_EQ(client->accLocation(&left, &top, &width, &height, last), S_OK);
+  EXPECT_EQ(width, px(80));
+  client->Release();
 }
 
 // Counts the text changes that reach a window, wherever they come from.

@@ -3,6 +3,7 @@
 #include "toolkit/form.h"
 #include "toolkit/frame.h"
 #include "toolkit/graphics.h"
+#include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/colours.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/form_window.h"
@@ -224,7 +225,8 @@ LRESULT ContainerWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_GETOBJECT:
-      if (LRESULT answer = window_.accessibleObject(handle_, container_, wParam, lParam)) {
+      if (LRESULT answer = answerGetObject(
+              wParam, lParam, [this] { return window_.accessibleObjectOf(handle_); })) {
         return answer;
       }
       break;

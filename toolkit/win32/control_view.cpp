@@ -1,4 +1,5 @@
 #include "toolkit/painting.h"
+#include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/comctl.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/form_window.h"
@@ -6,8 +7,39 @@
 
 namespace tk::win32 {
 
+namespace {
+constexpr wchar_t viewProperty[] = L"StopwatchToolkitView";
+}
+
 ControlView::ControlView(Control& control, FormWindow& window, HWND handle)
-    : control_(control), window_(window), handle_(handle) {}
+    : control_(control), window_(window), handle_(handle) {
+  // A frame's window answers for itself, its painted children included.
+  if (control.kind() == Kind::Frame) return;
+  SetPropW(handle_, viewProperty, this);
+  systemProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&answerAccessibility)));
+}
+
+ControlView::~ControlView() {
+  if (systemProc_ == nullptr || !IsWindow(handle_)) return;
+  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
+  RemovePropW(handle_, viewProperty);
+}
+
+// The control's accessible name and tooltip, where the system's object would read only the
+// window's text (a slot button shows no caption at all).
+LRESULT CALLBACK ControlView::answerAccessibility(HWND handle, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+  auto* view = static_cast<ControlView*>(GetPropW(handle, viewProperty));
+  if (view == nullptr) return DefWindowProcW(handle, message, wParam, lParam);
+  if (message == WM_GETOBJECT) {
+    if (LRESULT answer = answerGetObject(
+            wParam, lParam, [&] { return view->window().accessibleObjectOf(handle); })) {
+      return answer;
+    }
+  }
+  return CallWindowProcW(view->systemProc_, handle, message, wParam, lParam);
+}
 
 void ControlView::apply(Property property) {
   const bool wasApplying = std::exchange(applying_, true);
@@ -25,7 +57,7 @@ void ControlView::apply(Property property) {
       EnableWindow(handle_, control_.enabled());
       break;
     case Property::Accessibility:
-      window_.describe(handle_, control_.accessibleName(), control_.toolTip());
+      window_.showToolTip(handle_, control_.toolTip());
       break;
     default:
       break;

@@ -24,7 +24,7 @@ class FormWindow;
 class ControlView {
  public:
   ControlView(Control& control, FormWindow& window, HWND handle);
-  virtual ~ControlView() = default;
+  virtual ~ControlView();
   ControlView(const ControlView&) = delete;
   ControlView& operator=(const ControlView&) = delete;
 
@@ -56,10 +56,14 @@ class ControlView {
   FormWindow& window() const { return window_; }
 
  private:
+  static LRESULT CALLBACK answerAccessibility(HWND handle, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
+
   Control& control_;
   FormWindow& window_;
   HWND handle_;
-  bool applying_ = false;  // what the control notifies meanwhile is our own doing
+  WNDPROC systemProc_ = nullptr;  // the window class's own, which answers everything else
+  bool applying_ = false;         // what the control notifies meanwhile is our own doing
 };
 
 // Makes the view of a windowed control, its window a child of `parent`. Frames are made by the

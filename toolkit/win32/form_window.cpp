@@ -4,10 +4,13 @@
 
 #include "toolkit/menu.h"
 #include "toolkit/painting.h"
+#include "toolkit/text.h"
+#include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/comctl.h"
 #include "toolkit/win32/container_windows.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/dpi.h"
+#include "toolkit/win32/pictures.h"
 #include "toolkit/win32/wide_strings.h"
 
 namespace tk::win32 {
@@ -369,9 +372,7 @@ bool FormWindow::translateKey(MSG& message) {
   return IsDialogMessageW(window_, &message);
 }
 
-void FormWindow::describe(HWND handle, const std::string& accessibleName,
-                          const std::string& toolTip) {
-  (void)accessibleName;
+void FormWindow::showToolTip(HWND handle, const std::string& toolTip) {
   if (toolTip.empty()) return;
   if (toolTips_ == nullptr) {
     toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -389,7 +390,44 @@ void FormWindow::describe(HWND handle, const std::string& accessibleName,
   SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT FormWindow::accessibleObject(HWND, const Container&, WPARAM, LPARAM) { return 0; }
+namespace {
+
+// A label reads as its text; any other graphical control by the name it was given.
+PaintedElement elementOf(const Control& child, const PixelRect& area) {
+  PaintedElement element{toWide(child.accessibleName()),
+                         {},
+                         ROLE_SYSTEM_GRAPHIC,
+                         {int(area.left), int(area.top), int(area.right()), int(area.bottom())}};
+  if (const auto* label = dynamic_cast<const Label*>(&child)) {
+    element.role = ROLE_SYSTEM_STATICTEXT;
+    std::wstring caption = toWide(label->caption());
+    std::erase(caption, L'&');
+    element.value = caption;
+    if (element.name.empty()) element.name = caption;
+  }
+  return element;
+}
+
+}  // namespace
+
+IAccessible* FormWindow::accessibleObjectOf(HWND handle) const {
+  if (ControlView* view = viewOf(handle); view && view->control().kind() != Kind::Frame) {
+    const Control& control = view->control();
+    return accessibleObject(handle, toWide(control.accessibleName()), toWide(control.toolTip()));
+  }
+  for (const auto& [container, window] : containers_) {
+    if (window->handle() != handle) continue;
+    std::vector<PaintedElement> painted;
+    for (const Control* child : paintedChildren(*container)) {
+      PaintedElement element =
+          elementOf(*child, paintedArea(*child, scale(), pictureSize).aligned());
+      if (!element.name.empty()) painted.push_back(std::move(element));
+    }
+    return accessibleObject(handle, toWide(container->accessibleName()),
+                            toWide(container->toolTip()), painted);
+  }
+  return nullptr;
+}
 
 LRESULT CALLBACK FormWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {

@@ -13,6 +13,8 @@
 
 #include "toolkit/form.h"
 
+struct IAccessible;
+
 namespace tk {
 class Menu;
 }
@@ -60,10 +62,11 @@ class FormWindow : public ControlObserver {
   // default and cancel buttons, Alt with a caption's access key. True when the key was used.
   bool translateKey(MSG& message);
 
-  // A control's accessible name and tooltip.
-  void describe(HWND handle, const std::string& accessibleName, const std::string& toolTip);
-  // WM_GETOBJECT for a container, whose painted children have no windows of their own.
-  LRESULT accessibleObject(HWND handle, const Container& container, WPARAM wParam, LPARAM lParam);
+  void showToolTip(HWND handle, const std::string& toolTip);
+  // What assistive technology reads of a control's or container's window: its accessible name
+  // and tooltip, and a container's painted children, which have no windows of their own. Null
+  // where the system's own object says all. The caller owns one reference.
+  IAccessible* accessibleObjectOf(HWND handle) const;
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,9 @@
 
 #include "toolkit/form.h"
 #include "toolkit/win32/comctl.h"
+// After the Windows header.
+#include <objbase.h>
+
 #include "toolkit/win32/form_window.h"
 
 namespace tk::win32 {
@@ -17,6 +20,8 @@ constexpr wchar_t messageWindowClass[] = L"StopwatchToolkitWindows";
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem() {
+  // Accessible objects are handed to assistive technology through COM.
+  comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
                                                       ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
@@ -40,6 +45,7 @@ Win32WindowSystem::~Win32WindowSystem() {
   windows_.clear();
   unloaded_.clear();
   DestroyWindow(messageWindow_);
+  if (comStarted_) CoUninitialize();
 }
 
 void Win32WindowSystem::show(Form& form) {

@@ -48,6 +48,7 @@ class Win32WindowSystem : public WindowSystem, public CatchUpListener {
   std::vector<std::unique_ptr<FormWindow>> unloaded_;
   HHOOK hook_ = nullptr;
   HWND messageWindow_ = nullptr;
+  bool comStarted_ = false;
 };
 
 }  // namespace tk::win32
