@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/backend_demo_forms.h"
 #include "toolkit/painting.h"
 #include "toolkit/testing/test_platform.h"
 #include "toolkit/toolkit.h"
@@ -25,65 +26,10 @@
 
 namespace {
 
+using backend_demo::DemoForm;
+using backend_demo::DialogForm;
+using backend_demo::EventLog;
 using tk::win32::FormWindow;
-
-// Every event a handler saw, by control name.
-using EventLog = std::map<std::string, int>;
-
-class DemoForm : public tk::Form {
- public:
-  DemoForm(tk::Platform& platform, EventLog& log)
-      : tk::Form(platform, "frmDemo", "Demo", 9000, 4500) {
-    setBackColour(0xE0E0E0);
-    txtName.setMaxLength(3);
-    cmdOff.setEnabled(false);
-    cmdGo.setGraphical(0x00C000);
-    defaultButton = &cmdGo;
-    cancelButton = &cmdCancel;
-    for (const char* item : {"1", "2", "3"}) cboPick.addItem(item);
-    optOutside.setValue(true);
-    shpDot.setFillColour(0x0000FF);
-    linDiag.setBorderColour(0xFF0000);
-    lblNote.setOpaque(0x00FFFF);
-    lblInFrame.setOpaque(0x00FF00);
-
-    cmdGo.onClick = [&] { ++log["cmdGo"]; };
-    cmdCancel.onClick = [&] { ++log["cmdCancel"]; };
-    cmdOff.onClick = [&] { ++log["cmdOff"]; };
-    txtName.onChange = [&] { ++log["txtName"]; };
-    chkFlag.onClick = [&] { ++log["chkFlag"]; };
-    cboPick.onClick = [&] { ++log["cboPick"]; };
-    lstItems.onClick = [&] { ++log["lstItems"]; };
-    optA.onClick = [&] { ++log["optA"]; };
-    optB.onClick = [&] { ++log["optB"]; };
-    mnuQuit.onClick = [&] { ++log["mnuQuit"]; };
-  }
-
-  // clang-format off
-  tk::CommandButton cmdOff{*this, "cmdOff", "Off", {2880, 120, 1200, 375}, 0};
-  tk::CommandButton cmdGo{*this, "cmdGo", "&Go", {120, 120, 1200, 375}, 1};
-  tk::CommandButton cmdCancel{*this, "cmdCancel", "Cancel", {1500, 120, 1200, 375}, 2};
-  tk::TextBox txtName{*this, "txtName", "ab", {120, 600, 1500, 315}, 3};
-  tk::CheckBox chkFlag{*this, "chkFlag", "Flag", {1800, 600, 1200, 255}, 4};
-  tk::ComboBox cboPick{*this, "cboPick", "pick", {120, 1020, 1200, 315}, 5};
-  tk::ListBox lstItems{*this, "lstItems", {"On", "Off"}, {1500, 1020, 1200, 600}, 6};
-  tk::Slider sldPick{*this, "sldPick", {3300, 600, 495, 1815}, 7, 0, 4, tk::Orientation::Vertical};
-  tk::ProgressBar barProgress{*this, "barProgress", {120, 4200, 3000, 135}, 8, 0, 59};
-  tk::Frame fraGroup{*this, "fraGroup", "Group", {4000, 120, 1800, 1800}, 12};
-  tk::OptionButton optA{fraGroup, "optA", "A", {120, 300, 1200, 255}, 10};
-  tk::OptionButton optB{fraGroup, "optB", "B", {120, 700, 1200, 255}, 11};
-  tk::Label lblInFrame{fraGroup, "lblInFrame", "", {120, 1200, 1500, 300}, -1};
-  tk::OptionButton optOutside{*this, "optOutside", "Outside", {120, 1800, 1500, 255}, 9};
-  tk::Shape shpDot{*this, "shpDot", tk::ShapeKind::Circle, {1500, 2400, 900, 600}};
-  tk::Line linDiag{*this, "linDiag", {3000, 2400, 4500, 3900}, 3};
-  tk::Label lblNote{*this, "lblNote", "Note", {120, 3300, 1200, 255}, -1};
-  tk::Image imgBell{*this, "imgBell", "alarm.gif", {6300, 120, 2280, 2505}};
-  tk::PictureBox picIcon{*this, "picIcon", "about.ico", {6300, 2700, 540, 540}, 13};
-  tk::Menu mnuFile{*this, "mnuFile", "File"};
-  tk::Menu mnuQuit{mnuFile, "mnuQuit", "Quit", "Ctrl+Q"};
-  tk::Timer tmrCount{*this, "tmrCount", 0};
-  // clang-format on
-};
 
 // Runs every message waiting, as the program's loop does (the window system takes its keys
 // from the messages retrieved here).
@@ -155,6 +101,36 @@ RECT boundsInParent(HWND window) {
   return bounds;
 }
 
+// A window's client area as the window paints it (WM_PRINTCLIENT), to read its pixels.
+class Printed {
+ public:
+  explicit Printed(HWND window) : window_(window) {
+    GetClientRect(window, &area);
+    screen_ = GetDC(window);
+    memory_ = CreateCompatibleDC(screen_);
+    bitmap_ = CreateCompatibleBitmap(screen_, area.right, area.bottom);
+    old_ = SelectObject(memory_, bitmap_);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory_), PRF_CLIENT);
+  }
+  ~Printed() {
+    SelectObject(memory_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(memory_);
+    ReleaseDC(window_, screen_);
+  }
+  Printed(const Printed&) = delete;
+  Printed& operator=(const Printed&) = delete;
+  COLORREF at(int x, int y) const { return GetPixel(memory_, x, y); }
+  RECT area;
+
+ private:
+  HWND window_;
+  HDC screen_;
+  HDC memory_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
+
 class Win32ViewsTest : public ::testing::Test {
  protected:
   void SetUp() override { loop.setCatchUpListener(&windows); }
@@ -173,22 +149,7 @@ class Win32ViewsTest : public ::testing::Test {
     pump();
   }
   // The client area as its container paints it.
-  COLORREF pixelAt(int x, int y) {
-    HWND client = window().client();
-    RECT area;
-    GetClientRect(client, &area);
-    HDC screen = GetDC(client);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageW(client, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    const COLORREF colour = GetPixel(memory, x, y);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(client, screen);
-    return colour;
-  }
+  COLORREF pixelAt(int x, int y) { return Printed(window().client()).at(x, y); }
 
   tk::VirtualEventLoop loop;
   tk::win32::Win32WindowSystem windows;
@@ -462,22 +423,6 @@ TEST_F(Win32ViewsTest, BusyPointerShowsOverTheFormsOwnSurfaceOnly) {
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
 }
 
-// A dialog-style form: fixed size, no task-bar button, its client area where the form says.
-class DialogForm : public tk::Form {
- public:
-  explicit DialogForm(tk::Platform& platform)
-      : tk::Form(platform, "frmDialog", "About Demo", 3000, 1500) {
-    borderStyle = tk::BorderStyle::FixedDialog;
-    showInTaskbar = false;
-    manualPosition = true;
-    screenLeft = 2340;
-    screenTop = 1935;
-    defaultButton = cancelButton = &cmdOK;
-    cmdOK.onClick = [this] { unload(); };
-  }
-  tk::CommandButton cmdOK{*this, "cmdOK", "OK", {1500, 900, 1200, 375}, 0};
-};
-
 TEST_F(Win32ViewsTest, DialogFormIsAFixedToolWindowAtItsScreenPosition) {
   DialogForm dialog(platform);
   dialog.show();
@@ -538,18 +483,9 @@ TEST_F(Win32ViewsTest, ContainersPaintTheirGraphicalControls) {
   };
   for (const Probe& p : probes) EXPECT_EQ(pixelAt(px(p.x), px(p.y)), p.colour) << p.what;
   // The frame paints its own children, and keeps the default back colour, the button face.
-  HWND frame = handle(form.fraGroup);
-  HDC dc = GetDC(frame);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, px(120), px(120));
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(frame, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-  EXPECT_EQ(GetPixel(memory, px(8 + 50), px(80 + 10)), RGB(0, 255, 0)) << "label in the frame";
-  EXPECT_EQ(GetPixel(memory, px(100), px(112)), GetSysColor(COLOR_BTNFACE)) << "frame back";
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(frame, dc);
+  const Printed frame(handle(form.fraGroup));
+  EXPECT_EQ(frame.at(px(8 + 50), px(80 + 10)), RGB(0, 255, 0)) << "label in the frame";
+  EXPECT_EQ(frame.at(px(100), px(112)), GetSysColor(COLOR_BTNFACE)) << "frame back";
 
   // At 96 DPI the image is drawn unscaled from its top left corner: its pixels match the
   // picture's wherever the picture is opaque.
@@ -581,27 +517,17 @@ TEST_F(Win32ViewsTest, ContainersPaintTheirGraphicalControls) {
 TEST_F(Win32ViewsTest, GraphicalButtonIsFilledWithItsColourAndReadable) {
   form.show();
   pump();
-  HWND go = handle(form.cmdGo);
-  RECT area;
-  GetClientRect(go, &area);
-  HDC dc = GetDC(go);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  SendMessageW(go, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  const Printed go(handle(form.cmdGo));
+  const RECT area = go.area;
   int facePixels = 0;
   int textPixels = 0;
   for (int y = 0; y < area.bottom; ++y) {
     for (int x = 0; x < area.right; ++x) {
-      const COLORREF pixel = GetPixel(memory, x, y);
+      const COLORREF pixel = go.at(x, y);
       facePixels += pixel == RGB(0, 0xC0, 0);
       textPixels += pixel == RGB(0, 0, 0);
     }
   }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(go, dc);
   EXPECT_GT(facePixels, area.right * area.bottom / 2);
   EXPECT_GT(textPixels, 10);  // the caption, black on the green face
 }

@@ -68,13 +68,7 @@ void ControlView::apply(Property property) {
 
 void ControlView::applyAll() {
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(window_.font()), FALSE);
-  for (Property property :
-       {Property::Bounds, Property::Enabled, Property::Accessibility, Property::Items,
-        Property::Range, Property::Caption, Property::MaxLength, Property::Text,
-        Property::ListIndex, Property::Value, Property::BackColour, Property::ForeColour,
-        Property::Picture, Property::Visible}) {
-    apply(property);
-  }
+  for (Property property : viewProperties) apply(property);
 }
 
 void ControlView::notified(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -21,6 +21,14 @@ void showText(HWND handle, const std::string& text) {
   if (windowText(handle) != wide) SetWindowTextW(handle, wide.c_str());
 }
 
+// Replaces a list's or combo box's items.
+void fill(HWND handle, UINT reset, UINT add, const std::vector<std::string>& items) {
+  SendMessageW(handle, reset, 0, 0);
+  for (const std::string& item : items) {
+    SendMessageW(handle, add, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
+  }
+}
+
 }  // namespace
 
 TextBoxView::TextBoxView(TextBox& box, FormWindow& window, HWND parent)
@@ -50,24 +58,14 @@ ComboBoxView::ComboBoxView(ComboBox& box, FormWindow& window, HWND parent)
                               0, parent, window)) {}
 
 void ComboBoxView::applyOwn(Property property) {
-  switch (property) {
-    case Property::Bounds:
-      fitHeight();
-      break;
-    case Property::Items:
-      SendMessageW(handle(), CB_RESETCONTENT, 0, 0);
-      for (const std::string& item : model().items()) {
-        SendMessageW(handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
-      }
-      fitHeight();
-      showSelectionAndText();
-      break;
-    case Property::ListIndex:
-    case Property::Text:
-      showSelectionAndText();
-      break;
-    default:
-      break;
+  if (property == Property::Bounds) fitHeight();
+  if (property == Property::Items) {
+    fill(handle(), CB_RESETCONTENT, CB_ADDSTRING, model().items());
+    fitHeight();
+  }
+  if (property == Property::Items || property == Property::ListIndex ||
+      property == Property::Text) {
+    showSelectionAndText();
   }
 }
 
@@ -126,20 +124,8 @@ ListBoxView::ListBoxView(ListBox& list, FormWindow& window, HWND parent)
                                  WS_EX_CLIENTEDGE, parent, window)) {}
 
 void ListBoxView::applyOwn(Property property) {
-  switch (property) {
-    case Property::Items:
-      SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
-      for (const std::string& item : model().items()) {
-        SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
-      }
-      showSelection();
-      break;
-    case Property::ListIndex:
-      showSelection();
-      break;
-    default:
-      break;
-  }
+  if (property == Property::Items) fill(handle(), LB_RESETCONTENT, LB_ADDSTRING, model().items());
+  if (property == Property::Items || property == Property::ListIndex) showSelection();
 }
 
 void ListBoxView::showSelection() {
