@@ -10,7 +10,7 @@ grep -q 'Subsystem.*(Windows GUI)' <<< "$headers" || { echo "FAILED: not a GUI p
 imports=$(sed -n 's/^\s*DLL Name: //p' <<< "$headers" | tr 'A-Z' 'a-z' | sort -u)
 [ -n "$imports" ] || { echo "FAILED: no imported DLLs found in $1"; exit 1; }
 shipped="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll
-ole32.dll oleaut32.dll shell32.dll user32.dll uxtheme.dll version.dll"
+oleacc.dll ole32.dll oleaut32.dll shell32.dll user32.dll uxtheme.dll version.dll"
 status=0
 for dll in $imports; do
   grep -qw "$dll" <<< "$shipped" || { echo "FAILED: imports $dll, which Windows does not ship"; status=1; }

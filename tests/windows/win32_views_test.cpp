@@ -280,6 +280,12 @@ TEST_F(Win32ViewsTest, MouseAndKeysReachTheModelAndRespectEnabledAndMaxLength) {
   EXPECT_EQ(form.cboPick.listIndex(), chosen + 1);
   EXPECT_EQ(form.cboPick.text(), form.cboPick.items()[chosen + 1]);
   EXPECT_EQ(textOf(handle(form.cboPick)), std::to_wstring(chosen + 2));
+  // In the opened list the arrow keys only point; Enter chooses.
+  pressKey(VK_F4);
+  pressKey(VK_UP);
+  EXPECT_EQ(form.cboPick.listIndex(), chosen + 1);
+  pressKey(VK_RETURN);
+  EXPECT_EQ(form.cboPick.listIndex(), chosen);
 
   focus(form.sldPick);
   for (int i = 0; i < 6; ++i) pressKey(VK_DOWN);  // min is at the top

@@ -100,10 +100,13 @@ void ComboBoxView::userAction(UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_COMMAND) return;
   switch (HIWORD(wParam)) {
     case CBN_SELCHANGE:
-      // While the list is open its selection follows the pointer; the choice is made on closing.
+      // While the list is open its selection follows the pointer and the arrow keys; the choice
+      // is made when it closes, with whatever it then shows (Wine closes it on Enter without
+      // CBN_SELENDOK).
       if (SendMessageW(handle(), CB_GETDROPPEDSTATE, 0, 0)) return;
       [[fallthrough]];
-    case CBN_SELENDOK: {
+    case CBN_SELENDOK:
+    case CBN_CLOSEUP: {
       const auto index = static_cast<int>(SendMessageW(handle(), CB_GETCURSEL, 0, 0));
       if (index >= 0) model().choose(index);
       break;
