@@ -99,14 +99,19 @@ void ComboBoxView::showSelectionAndText() {
 void ComboBoxView::userAction(UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_COMMAND) return;
   switch (HIWORD(wParam)) {
+    case CBN_CLOSEUP:
+      // Wine closes the list on Enter without CBN_SELENDOK, and takes the item pointed at as
+      // the selection only after telling it closed: the choice is read once that is done.
+      PostMessageW(GetParent(handle()), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(handle()), CBN_SELENDOK),
+                   reinterpret_cast<LPARAM>(handle()));
+      return;
     case CBN_SELCHANGE:
       // While the list is open its selection follows the pointer and the arrow keys; the choice
-      // is made when it closes, with whatever it then shows (Wine closes it on Enter without
-      // CBN_SELENDOK).
+      // is made when it closes.
       if (SendMessageW(handle(), CB_GETDROPPEDSTATE, 0, 0)) return;
       [[fallthrough]];
-    case CBN_SELENDOK:
-    case CBN_CLOSEUP: {
+    case CBN_SELENDOK: {
       const auto index = static_cast<int>(SendMessageW(handle(), CB_GETCURSEL, 0, 0));
       if (index >= 0) model().choose(index);
       break;
