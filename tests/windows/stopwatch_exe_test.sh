@@ -98,7 +98,7 @@ wait_for 50 hand_near_top || fail "Reset did not bring the hand near 12 o'clock"
 hand_near_bottom && fail "the hand shows near 12 and near 6 o'clock at once"
 click 108 26
 xdotool key --clearmodifiers --delay 30 F4 $(printf 'Down %.0s' {1..30}) Return
-click 355 85  # Preset Now
+click 352 44  # Preset Now (its middle: 4800 + 975 / 2, 360 + 615 / 2 twips)
 wait_for 50 hand_near_bottom || fail "Preset Now with 30 seconds did not bring the hand near 6 o'clock"
 cp "$work/screen.png" "$output/stopwatch_exe_preset.png"
 click 456 48  # Reset
