@@ -54,6 +54,13 @@ enum class Property {
   MaxLength
 };
 
+// Every property, in the order a new view shows them: its place first, whether it shows last.
+inline constexpr Property viewProperties[] = {
+    Property::Bounds,    Property::Enabled, Property::Accessibility, Property::Items,
+    Property::Range,     Property::Caption, Property::MaxLength,     Property::Text,
+    Property::ListIndex, Property::Value,   Property::BackColour,    Property::ForeColour,
+    Property::Picture,   Property::Visible};
+
 using Event = std::function<void()>;
 
 class Control;

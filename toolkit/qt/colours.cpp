@@ -7,34 +7,34 @@ namespace tk::qt {
 
 namespace {
 
-// The classic system colour indexes, each matched to the palette role that plays its part.
-QPalette::ColorRole roleOfSystemColour(unsigned index) {
-  switch (index) {
-    case 4:
-      return QPalette::Window;  // menu
-    case 5:
-      return QPalette::Base;  // window background
-    case 7:
-      return QPalette::WindowText;  // menu text
-    case 8:
-      return QPalette::Text;  // window text
-    case 13:
+// Each system colour matched to the palette role that plays its part.
+QPalette::ColorRole roleOfSystemColour(Colour colour) {
+  switch (colour) {
+    case SystemColour::menu:
+      return QPalette::Window;
+    case SystemColour::windowBackground:
+      return QPalette::Base;
+    case SystemColour::menuText:
+      return QPalette::WindowText;
+    case SystemColour::windowText:
+      return QPalette::Text;
+    case SystemColour::highlight:
       return QPalette::Highlight;
-    case 14:
+    case SystemColour::highlightText:
       return QPalette::HighlightedText;
-    case 15:
-      return QPalette::Button;  // button face
-    case 16:
-      return QPalette::Dark;  // button shadow
-    case 17:
-      return QPalette::PlaceholderText;  // grey (disabled) text
-    case 18:
+    case SystemColour::buttonFace:
+      return QPalette::Button;
+    case SystemColour::buttonShadow:
+      return QPalette::Dark;
+    case SystemColour::grayText:
+      return QPalette::PlaceholderText;
+    case SystemColour::buttonText:
       return QPalette::ButtonText;
-    case 20:
-      return QPalette::Light;  // button highlight
-    case 23:
+    case SystemColour::buttonHighlight:
+      return QPalette::Light;
+    case SystemColour::infoText:
       return QPalette::ToolTipText;
-    case 24:
+    case SystemColour::infoBackground:
       return QPalette::ToolTipBase;
     default:
       return QPalette::Window;
@@ -45,7 +45,8 @@ QPalette::ColorRole roleOfSystemColour(unsigned index) {
 
 QColor toQColor(Colour colour) {
   if (isSystemColour(colour)) {
-    return QGuiApplication::palette().color(QPalette::Active, roleOfSystemColour(colour & 0xFFu));
+    return QGuiApplication::palette().color(
+        QPalette::Active, roleOfSystemColour(0x80000000u | systemColourIndex(colour)));
   }
   return QColor(int(colour & 0xFFu), int((colour >> 8) & 0xFFu), int((colour >> 16) & 0xFFu));
 }

@@ -6,29 +6,31 @@
 #include "toolkit/form.h"
 #include "toolkit/frame.h"
 #include "toolkit/qt/colours.h"
+#include "toolkit/qt/geometry.h"
 #include "toolkit/qt/graphical_painter.h"
 #include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
 ContainerWidget::ContainerWidget(const Container& container, QWidget* parent)
-    : QWidget(parent), container_(container) {
+    : QWidget(parent),
+      container_(container),
+      shownAreas_(container, [this](const Control& child) { return shownArea(child); }) {
   setObjectName(toQString(container.name()));
   // Every container fills its whole rectangle, so nothing beneath needs painting first.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  for (const Control* child : container.children()) shownAreas_[child] = shownArea(*child);
 }
 
-QRect ContainerWidget::shownArea(const Control& child) const {
+PixelRect ContainerWidget::shownArea(const Control& child) const {
   // A line may reach far outside; only what lies within the widget can be shown.
-  return paintedArea(child).intersected(QRectF(rect())).toAlignedRect();
+  const QRect shown = paintedArea(child).intersected(QRectF(rect())).toAlignedRect();
+  return {double(shown.x()), double(shown.y()), double(shown.width()), double(shown.height())};
 }
 
 void ContainerWidget::showChange(const Control& child) {
-  QRect& shown = shownAreas_[&child];  // every child's is recorded when the widget is made
-  update(shown);
-  shown = shownArea(child);
-  update(shown);
+  const ShownAreas::Change change = shownAreas_.update(child);
+  update(toQRect(change.before));
+  update(toQRect(change.after));
 }
 
 void ContainerWidget::paintEvent(QPaintEvent* event) {
@@ -36,7 +38,7 @@ void ContainerWidget::paintEvent(QPaintEvent* event) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   paintBackground(painter);
-  for (const Control* child : container_.children()) {
+  for (const Control* child : paintedChildren(container_)) {
     if (paintedArea(*child).intersects(event->rect())) paintGraphical(painter, *child);
   }
 }

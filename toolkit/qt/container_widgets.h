@@ -4,9 +4,9 @@
 // widgets on top.
 
 #include <QWidget>
-#include <unordered_map>
 
 #include "toolkit/control.h"
+#include "toolkit/painting.h"
 
 namespace tk {
 class Form;
@@ -20,8 +20,7 @@ class ContainerWidget : public QWidget {
   ContainerWidget(const Container& container, QWidget* parent);
   const Container& container() const { return container_; }
 
-  // Repaints a graphical child after a change: where it was shown and where it shows now, and
-  // nothing else, since a hand or a readout changes every second.
+  // Repaints a graphical child after a change: where it was shown and where it shows now.
   void showChange(const Control& child);
 
  protected:
@@ -30,10 +29,10 @@ class ContainerWidget : public QWidget {
 
  private:
   // The pixels a child's painting touches, within this widget.
-  QRect shownArea(const Control& child) const;
+  PixelRect shownArea(const Control& child) const;
 
   const Container& container_;
-  std::unordered_map<const Control*, QRect> shownAreas_;
+  ShownAreas shownAreas_;
 };
 
 // The client area of a form: its back colour and its picture, unscaled at the top left.

@@ -38,13 +38,7 @@ void ControlView::apply(Property property) {
 }
 
 void ControlView::applyAll() {
-  for (Property property :
-       {Property::Bounds, Property::Enabled, Property::Accessibility, Property::Items,
-        Property::Range, Property::Caption, Property::MaxLength, Property::Text,
-        Property::ListIndex, Property::Value, Property::BackColour, Property::ForeColour,
-        Property::Picture, Property::Visible}) {
-    apply(property);
-  }
+  for (Property property : viewProperties) apply(property);
 }
 
 namespace {

@@ -108,21 +108,7 @@ void FormWindow::addControls(Container& container, QWidget* containerWidget) {
 }
 
 void FormWindow::propertyChanged(Control& control, Property property) {
-  if (!held_) {
-    showChange(control, property);
-    return;
-  }
-  const std::pair change{&control, property};
-  if (std::find(heldChanges_.begin(), heldChanges_.end(), change) == heldChanges_.end()) {
-    heldChanges_.push_back(change);
-  }
-}
-
-void FormWindow::releaseChanges() {
-  held_ = false;
-  for (const auto& [control, property] : std::exchange(heldChanges_, {})) {
-    showChange(*control, property);
-  }
+  heldChanges_.changed(control, property);
 }
 
 void FormWindow::showChange(Control& control, Property property) {
