@@ -6,7 +6,9 @@
 namespace tk::qt {
 
 TextBoxView::TextBoxView(TextBox& box, QWidget* parent) : ViewOf(box, parent) {
-  QObject::connect(widget(), &QLineEdit::textEdited, [this](const QString& text) {
+  // Every change the view does not make itself (its own are made with signals blocked): typing,
+  // and a screen reader setting the text, which Qt does not count as an edit.
+  QObject::connect(widget(), &QLineEdit::textChanged, [this](const QString& text) {
     model().edit(fromQString(text));
     apply(Property::Text);  // a handler may have changed it again
   });
