@@ -75,6 +75,10 @@ void ClockDesign::describeForAssistiveTechnology() {
   }
   frmLoadSave.setAccessibility("Load and save slots");
   frmDigital.setAccessibility("Digital readout");
+  lblDigitalClockMinutes.setAccessibleDescription("Minutes of the reading");
+  lblDigitalClockSeconds.setAccessibleDescription("Seconds of the reading");
+  lblAlarmMinutes.setAccessibleDescription("Alarm minute");
+  lblAlarmSeconds.setAccessibleDescription("Alarm second");
   // The dial is always on screen, whatever the digital switch says: it carries the reading as
   // words.
   Clockface.setAccessibleRole(tk::AccessibleRole::StaticText);
