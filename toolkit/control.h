@@ -63,14 +63,14 @@ enum class AccessibleRole {
   PushButton,
   CheckBox,
   RadioButton,
-  Text,          // an editable text box
+  Text,  // an editable text box
   ComboBox,
   List,
   ProgressBar,
   Slider,
-  Grouping,      // a frame
-  Pane,          // a form's client area
-  StaticText,    // a label, or anything that presents itself as words
+  Grouping,    // a frame
+  Pane,        // a form's client area
+  StaticText,  // a label, or anything that presents itself as words
   Graphic,
 };
 

@@ -12,10 +12,10 @@
 #include "toolkit/form.h"
 #include "toolkit/frame.h"
 #include "toolkit/graphics.h"
-#include "toolkit/text.h"
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/geometry.h"
 #include "toolkit/qt/strings.h"
+#include "toolkit/text.h"
 
 namespace tk::qt {
 
@@ -281,7 +281,7 @@ class ContainerAccessible : public QAccessibleWidget {
     childIds_.push_back(QAccessible::registerAccessibleInterface(child));
   }
 
-  std::vector<const Control*> children_;  // the painted ones, in the order of their ids
+  std::vector<const Control*> children_;   // the painted ones, in the order of their ids
   std::vector<QAccessible::Id> childIds_;  // theirs, then the announcement's
   Announcement* announcement_ = nullptr;
 };
