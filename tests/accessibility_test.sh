@@ -15,9 +15,10 @@ source "$(dirname "$0")/x11_session.sh"
 python=/usr/bin/python3  # the system's, which has the AT-SPI bindings
 for need in /usr/bin/dbus-run-session /usr/libexec/at-spi-bus-launcher \
   /usr/libexec/at-spi2-registryd "$python"; do
-  [ -x "$need" ] || fail "$need is missing (scripts/install-deps.sh test)"
+  [ -x "$need" ] || { echo "FAILED: $need is missing (scripts/install-deps.sh test)"; exit 1; }
 done
-"$python" -c 'import pyatspi' 2> /dev/null || fail "python3-pyatspi is missing (scripts/install-deps.sh test)"
+"$python" -c 'import pyatspi' 2> /dev/null ||
+  { echo "FAILED: python3-pyatspi is missing (scripts/install-deps.sh test)"; exit 1; }
 
 start_display
 mkdir -p "$work/runtime" "$work/run"
