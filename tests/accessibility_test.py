@@ -4,7 +4,8 @@ Starts the program, finds it on the accessibility bus by its process, reads its 
 to its events, and drives it only through accessible actions, selections and text: the reading
 as words that change every second, the roles, names and states of the controls, a direction
 chosen through the radio button's action (and the watch then counting that way), the digital
-switch's action, Start/Stop saying whether the watch runs, and the alarm announced once.
+switch's action, Start/Stop saying whether the watch runs, the alarm announced once, and the
+About window's title, version and texts.
 
 Every wait has a deadline and samples the bus; nothing waits a fixed time.
 
@@ -287,6 +288,22 @@ def run(process):
     shown = [e for e in events if e[0] == "object:state-changed:showing" and e[1] == "notification"
              and e[3] == 1]
     check(len(shown) == 1, f"the alarm announced once, not {len(shown)} times")
+
+    # The About window reads its title, version and texts, and names its picture.
+    about_item = next((n for n in descendants(main_window)
+                       if n.getRoleName() == "menu item" and fresh(n).name == "About"), None)
+    if not check(about_item is not None, "a menu item About"):
+        return
+    act(about_item, "Press")
+    about = wait_for("the About window", 15,
+                     lambda: next((w for w in app if w is not None
+                                   and fresh(w).name == "About Bransk - Quorvel - Clock"), None))
+    for role, name in [("label", "Bransk - Quorvel - Clock"), ("label", "Version 1.2.0"),
+                       ("image", "Stopwatch icon"), ("push button", "OK"),
+                       ("push button", "System Info...")]:
+        check(find(about, role, name) is not None, f"the About window reads a {role} {name!r}")
+    check(any(n.getRoleName() == "label" and "Quorvel team" in fresh(n).name
+              for n in descendants(about)), "the About window reads its description")
 
 
 if __name__ == "__main__":
