@@ -288,6 +288,7 @@ def run(process):
     shown = [e for e in events if e[0] == "object:state-changed:showing" and e[1] == "notification"
              and e[3] == 1]
     check(len(shown) == 1, f"the alarm announced once, not {len(shown)} times")
+    print("heard:", shown[0][2] if shown else "no announcement")
 
     # The About window reads its title, version and texts, and names its picture.
     about_item = next((n for n in descendants(main_window)
