@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPointer>
 #include <QVariant>
 #include <QWindow>
