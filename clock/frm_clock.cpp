@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "about/frm_about.h"
+#include "clock/spoken_reading.h"
 
 namespace clock_window {
 
@@ -11,7 +12,11 @@ using settings::flagFalse;
 using settings::flagTrue;
 using settings::isSet;
 
-FrmClock::FrmClock(tk::Platform& platform) : ClockDesign(platform) { wireHandlers(); }
+FrmClock::FrmClock(tk::Platform& platform) : ClockDesign(platform) {
+  wireHandlers();
+  describeRunState();
+  Clockface.setAccessibleName(spokenReading(minutes_, seconds_));
+}
 
 FrmClock::~FrmClock() = default;
 
@@ -132,6 +137,7 @@ void FrmClock::tick() {
 
 // The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
 void FrmClock::startFlash() {
+  announce("Alarm: " + spokenReading(minutes_, seconds_));
   flashCount_ = 0;
   TimerAlarmFlash.setEnabled(true);
   TimerAlarmFlash.setInterval(10);
@@ -164,6 +170,7 @@ void FrmClock::updateDisplay() {
   minuteHand.setX2(ends.minuteX);
   minuteHand.setY2(ends.minuteY);
   ProgressBar.setValue(std::abs(seconds_));
+  Clockface.setAccessibleName(spokenReading(minutes_, seconds_));
 }
 
 void FrmClock::startStopClicked() {
@@ -177,6 +184,15 @@ void FrmClock::startStopClicked() {
     Timer1.setEnabled(true);
     cmdStartStop.setCaption("Stop");
   }
+  describeRunState();
+}
+
+// The caption says what pressing does next; a screen reader also hears where the watch stands.
+void FrmClock::describeRunState() {
+  const bool running = cmdStartStop.caption() == "Stop";
+  cmdStartStop.setAccessibleName(running ? "Stop the stopwatch" : "Start the stopwatch");
+  cmdStartStop.setAccessibleDescription(running ? "The stopwatch is running"
+                                                : "The stopwatch is stopped");
 }
 
 }  // namespace clock_window

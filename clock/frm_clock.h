@@ -52,6 +52,7 @@ class FrmClock : public ClockDesign {
   void alarmFlashTimer();
   void endFlash();
   bool flashing() const;
+  void describeRunState();
 
   // shown_settings.cpp: the alarm time and switch, the colours and showing a whole record.
   void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);

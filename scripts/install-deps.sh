@@ -16,6 +16,7 @@ test_packages=(
   clang libfuzzer-14-dev libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 googletest
   weston qt6-wayland
+  at-spi2-core python3-pyatspi dbus-daemon
 )
 
 case "${1:-}" in

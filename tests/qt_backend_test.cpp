@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -259,6 +260,51 @@ TEST_F(QtBackendTest, OptionButtonsShowTheModelsExclusionPerContainer) {
   EXPECT_TRUE(b->isChecked());
   EXPECT_EQ(log["optA"], 1);
   EXPECT_EQ(log["optB"], 1);
+}
+
+// What assistive technology meets through Qt: roles and names from the model, actions that click
+// as the mouse does (queued, so they run once the request is answered), and the graphical
+// controls a container paints as children of its own.
+TEST_F(QtBackendTest, AccessibleInterfacesTakeTheModelsRolesAndTheirActionsClick) {
+  form.cboPick.setAccessibility("Pick one");
+  form.shpDot.setAccessibility("Dot");
+  form.show();
+  const auto accessible = [](tk::Control& control) {
+    return QAccessible::queryAccessibleInterface(widgetOf(control));
+  };
+  const auto act = [](QAccessibleInterface* control) {
+    control->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  };
+  const auto waitFor = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 500 && !done(); ++i) QTest::qWait(10);
+    return done();
+  };
+
+  QAccessibleInterface* a = accessible(form.optA);
+  EXPECT_EQ(a->role(), QAccessible::RadioButton);
+  EXPECT_EQ(accessible(form.chkFlag)->role(), QAccessible::CheckBox);
+  EXPECT_EQ(accessible(form.cmdGo)->text(QAccessible::Name), "Go");
+  act(a);
+  EXPECT_TRUE(waitFor([&] { return form.optA.value(); }));
+  act(accessible(form.optB));
+  EXPECT_TRUE(waitFor([&] { return form.optB.value() && !form.optA.value(); }));
+  EXPECT_FALSE(a->state().checked) << "the other button of the group shows it is deselected";
+  EXPECT_EQ(log["optA"], 1);
+  EXPECT_EQ(log["optB"], 1);
+  act(accessible(form.chkFlag));
+  EXPECT_TRUE(waitFor([&] { return form.chkFlag.value() == tk::CheckBox::Checked; }));
+  EXPECT_EQ(log["chkFlag"], 1);
+
+  EXPECT_EQ(accessible(form.cboPick)->text(QAccessible::Name), "Pick one");
+  QAccessibleInterface* client = QAccessible::queryAccessibleInterface(window().client());
+  std::map<QString, QAccessible::Role> painted;
+  for (int i = 0; i < client->childCount(); ++i) {
+    QAccessibleInterface* child = client->child(i);
+    if (child->object() == nullptr) painted[child->text(QAccessible::Name)] = child->role();
+  }
+  EXPECT_EQ(painted["Note"], QAccessible::StaticText);
+  EXPECT_EQ(painted["Dot"], QAccessible::Graphic);
+  EXPECT_EQ(painted.count("linDiag"), 0u);
 }
 
 TEST_F(QtBackendTest, EnterAndEscPressTheDefaultAndCancelButtons) {

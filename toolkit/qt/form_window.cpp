@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "toolkit/menu.h"
+#include "toolkit/qt/accessibility.h"
 #include "toolkit/qt/geometry.h"
 #include "toolkit/qt/strings.h"
 
@@ -29,7 +30,8 @@ QFont toolkitFont() {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : form_(form), client_(new ClientAreaWidget(form, this)) {
+FormWindow::FormWindow(Form& form)
+    : form_(form), client_((installAccessibleInterfaces(), new ClientAreaWidget(form, this))) {
   setObjectName(toQString(form.name()));
   setFont(toolkitFont());
   setWindowTitle(toQString(form.caption()));
@@ -114,6 +116,7 @@ void FormWindow::propertyChanged(Control& control, Property property) {
 void FormWindow::showChange(Control& control, Property property) {
   if (&control == &form_) {
     if (property == Property::Caption) setWindowTitle(toQString(form_.caption()));
+    if (property == Property::Announcement) announce(*client_);
     client_->update();
     return;
   }
@@ -125,6 +128,7 @@ void FormWindow::showChange(Control& control, Property property) {
   // A graphical control: its container paints it.
   if (auto container = containers_.find(control.parent()); container != containers_.end()) {
     container->second->showChange(control);
+    notifyGraphicalChange(*container->second, control);
   }
 }
 
