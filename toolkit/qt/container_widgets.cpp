@@ -73,7 +73,7 @@ void FrameWidget::paintBackground(QPainter& painter) {
   const QRect textRect(captionLeft, 0, metrics.horizontalAdvance(caption) + 2 * captionPadding,
                        metrics.height());
   painter.fillRect(textRect, toQColor(frame_.backColour()));
-  painter.setPen(palette().color(QPalette::ButtonText));
+  painter.setPen(readableTextOn(toQColor(frame_.backColour())));
   painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
 }
 
