@@ -249,6 +249,29 @@ TEST_F(DarkDesktopTest, FrameCaptionReadsOnAnyFrameColour) {
   }
 }
 
+// At 1.5 times the size, a container 97 pixels wide ends half way through its last device pixel.
+// That pixel is still the container's own: its background covers it whole, with no grey line
+// left down the edge (over the black the image starts as, the line would show dark).
+TEST_F(ClockWindowRenderTest, ContainersCoverTheirLastDevicePixelAtOneAndAHalfTimes) {
+  constexpr double scale = 1.5;
+  for (const tk::Container* container :
+       std::vector<const tk::Container*>{&frmClock, &frmClock.frmLoadSave, &frmClock.frmDigital}) {
+    QWidget* widget = tk::qt::widgetOf(*container);
+    const QSize pixels(int(std::ceil(widget->width() * scale)),
+                       int(std::ceil(widget->height() * scale)));
+    QImage image(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    widget->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const QColor background = tk::qt::toQColor(container->backColour());
+    // Below a frame's caption and clear of the controls along the right edge.
+    for (int y : {pixels.height() * 2 / 5, pixels.height() * 3 / 5}) {
+      EXPECT_EQ(colourName(image.pixel(pixels.width() - 1, y)), background.name().toStdString())
+          << container->name() << " at row " << y;
+    }
+  }
+}
+
 // Page Down and Page Up move the colour slider by the usual large step of five, so one press
 // goes from the first part to the last and back.
 TEST_F(ClockWindowRenderTest, SliderPagesByFivePlaces) {
