@@ -125,11 +125,13 @@ void FrmClock::tick() {
   }
 }
 
-// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
+// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms. A window that
+// is minimised or behind others asks the user to come to it, or nobody would see the blinking.
 void FrmClock::startFlash() {
   flashCount_ = 0;
   TimerAlarmFlash.setEnabled(true);
   TimerAlarmFlash.setInterval(10);
+  platform().windows.askForAttention(*this);
 }
 
 // One blink: the readout and the alarm picture each toggle.

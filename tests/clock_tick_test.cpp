@@ -159,7 +159,10 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
 
   runTicks(4);
   EXPECT_EQ(flashes, 0);
+  EXPECT_TRUE(tp.windows.attentionAskedFor.empty());
   runTicks(1);
+  EXPECT_EQ(tp.windows.attentionAskedFor, std::vector<std::string>{"frmClock"})
+      << "the alarm asks for the user's attention as it starts";
   EXPECT_EQ(clock->flashCount(), 1);
   EXPECT_TRUE(clock->TimerAlarmFlash.enabled());
   EXPECT_EQ(clock->TimerAlarmFlash.interval(), 10);
@@ -173,6 +176,7 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
   EXPECT_TRUE(clock->frmDigital.visible());
   EXPECT_EQ(flashes, 30)
       << "10 ms after the alarm tick, then every 100 ms until the third tick after";
+  EXPECT_EQ(tp.windows.attentionAskedFor.size(), 1u) << "once an alarm";
 }
 
 TEST_F(ClockTest, AnAlarmTheCountDownNeverProducesNeverFires) {
