@@ -22,6 +22,11 @@ void FrmClock::wireHandlers() {
     if (!frmAbout_) frmAbout_ = std::make_unique<about::FrmAbout>(platform());
     frmAbout_->show();
   };
+  // Closing the main window ends the program: an About window left minimised or hidden must not
+  // keep it running unseen.
+  onUnload = [this] {
+    if (frmAbout_) frmAbout_->unload();
+  };
 
   Timer1.onTimer = [this] { tick(); };
   cmdStartStop.onClick = [this] { startStopClicked(); };

@@ -394,6 +394,17 @@ TEST_F(ClockTest, AboutOpensOneWindowAndExitEndsTheProcess) {
   EXPECT_EQ(readSaveFile().size(), 0u) << "Exit writes nothing";
 }
 
+// Closing the main window takes the About window with it, so that no window is left to keep
+// the program running.
+TEST_F(ClockTest, ClosingTheMainWindowUnloadsTheAboutWindow) {
+  start();
+  clock->mnuAbout.click();
+  ASSERT_EQ(tp.windows.open.size(), 2u);
+  clock->unload();
+  EXPECT_TRUE(tp.windows.open.empty());
+  EXPECT_FALSE(clock->aboutWindow()->isLoaded());
+}
+
 }  // namespace
 
 namespace {
