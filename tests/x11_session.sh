@@ -79,7 +79,7 @@ start_program() {
   wait_for 150 windows_named '^Stopwatch$' > /dev/null || fail "no window titled Stopwatch"
   main=$(windows_named '^Stopwatch$' | head -n 1)
   # No window manager runs, so the test gives the window the keyboard focus itself.
-  xdotool windowfocus --sync "$main" || fail "could not focus the main window"
+  timeout 20 xdotool windowfocus --sync "$main" || fail "could not focus the main window"
 }
 
 # Presses Ctrl+Q in the main window and checks that the program ends with status 0.
