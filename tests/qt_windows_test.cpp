@@ -238,14 +238,18 @@ TEST_F(DarkDesktopTest, CaptionsOnFixedBackgroundsStayReadable) {
   EXPECT_GE(weakestEdge, 1.5) << "progress bar outline";
 }
 
-// A frame's caption follows the frame's own colour, which the user chooses for the readout.
-TEST_F(DarkDesktopTest, FrameCaptionReadsOnAnyFrameColour) {
+// A caption on a background of its control's own follows that colour: the readout's frame takes
+// the colour the user chooses for it, and an option button may have any back colour.
+TEST_F(DarkDesktopTest, CaptionsReadOnAnyBackColourOfTheirOwn) {
   for (tk::Colour colour : {0x000000u, 0x400000u, 0x00FFFFu, 0xFFFFFFu}) {
     frmClock.frmDigital.setBackColour(colour);
+    frmClock.optForwards.setBackColour(colour);
     const QImage image = tk::qt::grabClient(frmClock);
-    EXPECT_GE(strongestContrast(image, frameCaption(frmClock.frmDigital), tk::qt::toQColor(colour)),
-              7.0)
-        << std::hex << colour;
+    const QColor background = tk::qt::toQColor(colour);
+    EXPECT_GE(strongestContrast(image, frameCaption(frmClock.frmDigital), background), 7.0)
+        << "Digital Display! on " << std::hex << colour;
+    EXPECT_GE(strongestContrast(image, buttonCaption(frmClock.optForwards), background), 7.0)
+        << "Forwards on " << std::hex << colour;
   }
 }
 
