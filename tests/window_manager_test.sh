@@ -28,12 +28,16 @@ stop_wm() {
 trap stop_wm EXIT
 
 # The window manager with its own default settings, never the user's (Alt+F4 closes a window).
+# It starts once the main window shows, and takes it over as a window manager starting on a
+# running session does: a window that asked to be shown while openbox was still starting could
+# be left unmanaged and never shown.
 start_window_manager() {
   XDG_CONFIG_HOME="$work/config" openbox --sm-disable > "$work/openbox.log" 2>&1 &
   wm_pid=$!
-  wait_for 100 xprop -root _NET_SUPPORTING_WM_CHECK > /dev/null ||
-    { cat "$work/openbox.log"; fail "openbox did not start"; }
+  wait_for 150 managed "$main" ||
+    { cat "$work/openbox.log"; fail "openbox did not take the main window over"; }
 }
+managed() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q =; }
 
 # The client area's top left corner on the screen (xdotool's window geometry is off by the
 # window manager's frame). The menu bar sits above the 529 x 407 client area.
@@ -81,9 +85,9 @@ expect_about_in_front() {
 
 app_title="Bransk - Quorvel - Clock"
 start_display
-start_window_manager
 cd "$work" || fail "no work folder"
 start_program
+start_window_manager
 activate_main
 client_origin
 
