@@ -27,6 +27,11 @@ void FrmClock::wireHandlers() {
     if (!frmAbout_) frmAbout_ = std::make_unique<about::FrmAbout>(platform());
     frmAbout_->show();
   };
+  // Closing the main window ends the program: an About window left minimised or hidden must not
+  // keep it running unseen.
+  onUnload = [this] {
+    if (frmAbout_) frmAbout_->unload();
+  };
 
   Timer1.onTimer = [this] { tick(); };
   cmdStartStop.onClick = [this] { startStopClicked(); };
@@ -135,12 +140,14 @@ void FrmClock::tick() {
   }
 }
 
-// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
+// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms. A window that
+// is minimised or behind others asks the user to come to it, or nobody would see the blinking.
 void FrmClock::startFlash() {
   announce("Alarm: " + spokenReading(minutes_, seconds_));
   flashCount_ = 0;
   TimerAlarmFlash.setEnabled(true);
   TimerAlarmFlash.setInterval(10);
+  platform().windows.askForAttention(*this);
 }
 
 // One blink: the readout and the alarm picture each toggle.

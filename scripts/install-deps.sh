@@ -15,7 +15,7 @@ test_packages=(
   desktop-file-utils appstream
   clang libfuzzer-14-dev libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 googletest
-  weston qt6-wayland
+  weston qt6-wayland openbox
   at-spi2-core python3-pyatspi dbus-daemon
 )
 

@@ -161,7 +161,10 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
 
   runTicks(4);
   EXPECT_EQ(flashes, 0);
+  EXPECT_TRUE(tp.windows.attentionAskedFor.empty());
   runTicks(1);
+  EXPECT_EQ(tp.windows.attentionAskedFor, std::vector<std::string>{"frmClock"})
+      << "the alarm asks for the user's attention as it starts";
   EXPECT_EQ(clock->flashCount(), 1);
   EXPECT_TRUE(clock->TimerAlarmFlash.enabled());
   EXPECT_EQ(clock->TimerAlarmFlash.interval(), 10);
@@ -175,6 +178,7 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
   EXPECT_TRUE(clock->frmDigital.visible());
   EXPECT_EQ(flashes, 30)
       << "10 ms after the alarm tick, then every 100 ms until the third tick after";
+  EXPECT_EQ(tp.windows.attentionAskedFor.size(), 1u) << "once an alarm";
 }
 
 // What a screen reader hears of the running watch: the reading in words on the dial, Start/Stop
@@ -453,6 +457,17 @@ TEST_F(ClockTest, AboutOpensOneWindowAndExitEndsTheProcess) {
   clock->mnuExit.click();
   EXPECT_EQ(tp.processes.endStatus, 0);
   EXPECT_EQ(readSaveFile().size(), 0u) << "Exit writes nothing";
+}
+
+// Closing the main window takes the About window with it, so that no window is left to keep
+// the program running.
+TEST_F(ClockTest, ClosingTheMainWindowUnloadsTheAboutWindow) {
+  start();
+  clock->mnuAbout.click();
+  ASSERT_EQ(tp.windows.open.size(), 2u);
+  clock->unload();
+  EXPECT_TRUE(tp.windows.open.empty());
+  EXPECT_FALSE(clock->aboutWindow()->isLoaded());
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ void Form::load() {
 
 void Form::unload() {
   if (!loaded_) return;
+  dispatch(onUnload);
   loaded_ = false;
   shown_ = false;
   platform_.windows.unload(*this);

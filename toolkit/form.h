@@ -55,6 +55,7 @@ class Form : public Container {
   bool isShown() const { return shown_; }
   bool isLoading() const { return loading_; }
   Event onLoad;
+  Event onUnload;  // before the window goes
 
   void setObserver(ControlObserver* observer) { observer_ = observer; }
   ControlObserver* observer() const { return observer_; }

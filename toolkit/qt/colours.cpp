@@ -56,4 +56,38 @@ Colour fromQColor(const QColor& colour) {
   return Colour(rgb.red()) | (Colour(rgb.green()) << 8) | (Colour(rgb.blue()) << 16);
 }
 
+QColor readableTextOn(const QColor& background) {
+  const double luma =
+      0.299 * background.red() + 0.587 * background.green() + 0.114 * background.blue();
+  return luma < 100 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+QPalette lightPalette() {
+  const QColor window(239, 239, 239);
+  const QColor dark = window.darker(150);
+  const QColor mid = window.darker(130);
+  QPalette palette(Qt::black, window, window.lighter(150), dark, mid, Qt::black, Qt::white);
+  palette.setColor(QPalette::Midlight, mid.lighter(110));
+  palette.setColor(QPalette::Button, window);
+  palette.setColor(QPalette::ButtonText, Qt::black);
+  palette.setColor(QPalette::Shadow, dark.darker(135));
+  palette.setColor(QPalette::AlternateBase, QColor(247, 247, 247));
+  palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+  palette.setColor(QPalette::ToolTipText, Qt::black);
+  palette.setColor(QPalette::Link, QColor(0, 0, 255));
+  palette.setColor(QPalette::LinkVisited, QColor(255, 0, 255));
+  palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+  palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+  palette.setColor(QPalette::HighlightedText, Qt::white);
+
+  const QColor disabledText(190, 190, 190);
+  for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, disabledText);
+  }
+  palette.setColor(QPalette::Disabled, QPalette::Base, window);
+  palette.setColor(QPalette::Disabled, QPalette::Dark, QColor(209, 209, 209).darker(110));
+  palette.setColor(QPalette::Disabled, QPalette::Highlight, QColor(145, 145, 145));
+  return palette;
+}
+
 }  // namespace tk::qt

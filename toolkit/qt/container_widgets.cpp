@@ -43,11 +43,23 @@ void ContainerWidget::paintEvent(QPaintEvent* event) {
   }
 }
 
+// At a fractional scale a widget's edge can fall inside a device pixel: at 1.5 a frame 97 pixels
+// wide ends half way through its 146th device pixel, which is still the frame's to paint. Being
+// opaque, nothing beneath paints that pixel first, and a smoothed fill that stops at the edge
+// would leave it half dark: a grey line down the edge. An unsmoothed fill a pixel beyond the edge,
+// cut off where the widget ends, covers it whole.
+void ContainerWidget::fillBackground(QPainter& painter, const QColor& colour) const {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRectF(rect()).adjusted(0, 0, 1, 1), colour);
+  painter.restore();
+}
+
 ClientAreaWidget::ClientAreaWidget(const Form& form, QWidget* parent)
     : ContainerWidget(form, parent), form_(form) {}
 
 void ClientAreaWidget::paintBackground(QPainter& painter) {
-  painter.fillRect(rect(), toQColor(form_.backColour()));
+  fillBackground(painter, toQColor(form_.backColour()));
   const QPixmap picture = resourcePicture(form_.picture());
   if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
 }
@@ -56,7 +68,7 @@ FrameWidget::FrameWidget(const Frame& frame, QWidget* parent)
     : ContainerWidget(frame, parent), frame_(frame) {}
 
 void FrameWidget::paintBackground(QPainter& painter) {
-  painter.fillRect(rect(), toQColor(frame_.backColour()));
+  fillBackground(painter, toQColor(frame_.backColour()));
 
   const QString caption = toQString(frame_.caption());
   const QFontMetrics metrics = fontMetrics();
@@ -75,7 +87,7 @@ void FrameWidget::paintBackground(QPainter& painter) {
   const QRect textRect(captionLeft, 0, metrics.horizontalAdvance(caption) + 2 * captionPadding,
                        metrics.height());
   painter.fillRect(textRect, toQColor(frame_.backColour()));
-  painter.setPen(palette().color(QPalette::ButtonText));
+  painter.setPen(readableTextOn(toQColor(frame_.backColour())));
   painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
 }
 

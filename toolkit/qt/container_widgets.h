@@ -26,6 +26,8 @@ class ContainerWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   virtual void paintBackground(QPainter& painter) = 0;
+  // Fills every device pixel the widget owns, the last partly covered ones included.
+  void fillBackground(QPainter& painter, const QColor& colour) const;
 
  private:
   // The pixels a child's painting touches, within this widget.

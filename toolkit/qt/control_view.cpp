@@ -86,8 +86,13 @@ void FrameView::applyOwn(Property property) {
 
 void showBackColour(QWidget& widget, Colour colour) {
   QPalette palette = widget.palette();
-  // Buttons paint their background in the button role, not the window one.
-  palette.setColor(widget.backgroundRole(), toQColor(colour));
+  // Buttons paint their background in the button role, not the window one. A caption on a
+  // background of the control's own stays readable whatever that colour is.
+  const QColor background = toQColor(colour);
+  palette.setColor(widget.backgroundRole(), background);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, widget.foregroundRole(), readableTextOn(background));
+  }
   widget.setPalette(palette);
   widget.setAutoFillBackground(true);
 }

@@ -191,6 +191,9 @@ void FormWindow::present() {
     const QPoint clientTopLeft(toPixels(form_.screenLeft), toPixels(form_.screenTop));
     setGeometry(QRect(clientTopLeft - client_->pos(), fixedSize_));
   }
+  // A window the user or the window manager minimised comes back as it was; shown as it is, it
+  // would stay minimised, since the window system puts off activating a window it has unmapped.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   if (firstShowing) {
     connect(windowHandle(), &QWindow::windowStateChanged, this, &FormWindow::returnToNormalState,

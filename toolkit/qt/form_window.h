@@ -35,8 +35,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void holdChanges() { heldChanges_.hold(); }
   void releaseChanges() { heldChanges_.release(); }
 
-  // Shows the window (placed as the form asks) and gives the focus to the first control in tab
-  // order that can take it.
+  // Shows the window (placed as the form asks), restored if it was minimised, in front and
+  // active; the first time, with the focus on the first control in tab order that can take it.
   void present();
   // Stops showing the form and forwarding input to it, before the window goes away.
   void detach();
