@@ -87,6 +87,10 @@ class ScratchFolderLayer final : public store::FileLayer {
   }
   ErrorCode remove(const std::string& path) override { return real_.remove(in(path)); }
   ErrorCode syncFolder(const std::string& path) override { return real_.syncFolder(in(path)); }
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    return real_.tryLock(in(path), out);
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
 

@@ -28,7 +28,8 @@ enum class Step {
   close,
   rename,
   remove,
-  syncFolder
+  syncFolder,
+  tryLock
 };
 
 // The real file layer (or another one it wraps), with four ways to misbehave:
@@ -119,6 +120,11 @@ class FaultyFileLayer final : public store::FileLayer {
     if (auto error = intercept(Step::syncFolder)) return error;
     return real_.syncFolder(path);
   }
+  store::ErrorCode tryLock(const std::string& path, Handle& out) override {
+    if (auto error = intercept(Step::tryLock)) return error;
+    return real_.tryLock(path, out);
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
 
