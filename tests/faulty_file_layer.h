@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ class FaultyFileLayer final : public store::FileLayer {
   void pretendOwner(store::Owner owner) { owner_ = owner; }
 
   bool powerWasCut() const { return powerCut_; }
+  // Called with what each tryLock gives back: shows a test when the caller is waiting.
+  std::function<void(store::ErrorCode)> lockTried;
   const std::vector<std::string>& createdFiles() const { return created_; }
 
   store::ErrorCode linkStatus(const std::string& path, store::FileStatus& out) override {
@@ -121,8 +124,10 @@ class FaultyFileLayer final : public store::FileLayer {
     return real_.syncFolder(path);
   }
   store::ErrorCode tryLock(const std::string& path, Handle& out) override {
-    if (auto error = intercept(Step::tryLock)) return error;
-    return real_.tryLock(path, out);
+    store::ErrorCode error = intercept(Step::tryLock);
+    if (!error) error = real_.tryLock(path, out);
+    if (lockTried) lockTried(error);
+    return error;
   }
   void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
