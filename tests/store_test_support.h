@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <grp.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,73 @@ inline std::optional<std::string> runAs(uid_t uid,
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   return text;
 }
+
+// A child process that runs `body` and ends, its exit status 0 when `body` says true. Parent and
+// child talk through two pipes: each sends whole values of plain types to the other.
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::function<bool(ChildProcess&)>& body) {
+    int up[2];
+    int down[2];
+    if (::pipe(up) != 0) return;
+    if (::pipe(down) != 0) {
+      ::close(up[0]);
+      ::close(up[1]);
+      return;
+    }
+    pid_ = ::fork();
+    const bool inChild = pid_ == 0;
+    ::close(inChild ? up[0] : up[1]);
+    ::close(inChild ? down[1] : down[0]);
+    toOther_ = inChild ? up[1] : down[1];
+    fromOther_ = inChild ? down[0] : up[0];
+    if (inChild) ::_exit(body(*this) ? 0 : 1);
+  }
+  ~ChildProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (toOther_ >= 0) ::close(toOther_);
+    if (fromOther_ >= 0) ::close(fromOther_);
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+
+  template <typename T>
+  bool send(const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    return ::write(toOther_, &value, sizeof value) == ssize_t(sizeof value);
+  }
+  // The next value from the other side; false when it has ended (or sent something else).
+  template <typename T>
+  bool receive(T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    auto* bytes = reinterpret_cast<char*>(&value);
+    for (std::size_t got = 0; got < sizeof value;) {
+      const ssize_t n = ::read(fromOther_, bytes + got, sizeof value - got);
+      if (n <= 0) return false;
+      got += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  // Waits for the child to end: its exit status, or -1 when a signal ended it.
+  int wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void kill(int signal) { ::kill(pid_, signal); }
+
+ private:
+  pid_t pid_ = -1;
+  int toOther_ = -1;
+  int fromOther_ = -1;
+};
 
 #endif  // _WIN32
 

@@ -12,8 +12,6 @@
 
 #ifndef _WIN32
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include "store/record_codec.h"
@@ -95,16 +93,32 @@ TEST_F(SaveFileUpdate, OnlyTheChosenRecordOrTheSavedFlagsChangeInTheFileAsItIsNo
     Bytes expectedTail;
   };
   const Case cases[] = {
-      {"save into slot 3: the other copy's slots stay as it stored them", imageOf(theirs()), false,
-       SlotsChange::saveInto(3, ourRecord()), with(theirs(), 3, ourRecord()), {}},
-      {"clear saved: only the flags of the records in the file", imageOf(theirs()), false,
-       SlotsChange::clearSaved(), unsaved(theirs()), {}},
+      {"save into slot 3: the other copy's slots stay as it stored them",
+       imageOf(theirs()),
+       false,
+       SlotsChange::saveInto(3, ourRecord()),
+       with(theirs(), 3, ourRecord()),
+       {}},
+      {"clear saved: only the flags of the records in the file",
+       imageOf(theirs()),
+       false,
+       SlotsChange::clearSaved(),
+       unsaved(theirs()),
+       {}},
       {"the bytes after the slots stay", withTail(imageOf(theirs()), tail), false,
        SlotsChange::saveInto(5, ourRecord()), with(theirs(), 5, ourRecord()), tail},
-      {"a short file: what it does not hold comes from memory", first40, false,
-       SlotsChange::saveInto(3, ourRecord()), with(shortFileSlots, 3, ourRecord()), {}},
-      {"the empty file of a first start", Bytes{}, false, SlotsChange::saveInto(1, ourRecord()),
-       with(stale(), 1, ourRecord()), {}},
+      {"a short file: what it does not hold comes from memory",
+       first40,
+       false,
+       SlotsChange::saveInto(3, ourRecord()),
+       with(shortFileSlots, 3, ourRecord()),
+       {}},
+      {"the empty file of a first start",
+       Bytes{},
+       false,
+       SlotsChange::saveInto(1, ourRecord()),
+       with(stale(), 1, ourRecord()),
+       {}},
       {"no file at all", std::nullopt, false, SlotsChange::clearSaved(), unsaved(stale()), {}},
       {"a file that cannot be read: the slots in memory, as if nothing else wrote it",
        withTail(imageOf(theirs()), tail), true, SlotsChange::saveInto(2, ourRecord()),
@@ -224,69 +238,18 @@ TEST_F(SaveFileUpdate, ACopyStuckHoldingTheLockIsWaitedForOnlyAWhileAndNothingIs
 
 #ifndef _WIN32
 
-// A child process that runs `body` and then ends, reporting through its exit status; the
-// parent and the child talk through two pipes, one byte at a time.
-class ChildProcess {
- public:
-  explicit ChildProcess(const std::function<bool(ChildProcess&)>& body) {
-    int up[2];
-    int down[2];
-    if (::pipe(up) != 0 || ::pipe(down) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::close(up[0]);
-      ::close(down[1]);
-      toOther_ = up[1];
-      fromOther_ = down[0];
-      ::_exit(body(*this) ? 0 : 1);
-    }
-    ::close(up[1]);
-    ::close(down[0]);
-    toOther_ = down[1];
-    fromOther_ = up[0];
-  }
-  ~ChildProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    ::close(toOther_);
-    ::close(fromOther_);
-  }
-
-  bool started() const { return pid_ > 0; }
-  void send(char c) { ASSERT_EQ(::write(toOther_, &c, 1), 1); }
-  // The next byte from the other side; 0 when it has ended.
-  char receive() {
-    char c = 0;
-    return ::read(fromOther_, &c, 1) == 1 ? c : 0;
-  }
-  // Waits for the child to end; its exit status, or -1 when a signal ended it.
-  int wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  void kill(int signal) { ::kill(pid_, signal); }
-
- private:
-  pid_t pid_ = -1;
-  int toOther_ = -1;
-  int fromOther_ = -1;
-};
-
 TEST_F(SaveFileUpdate, AStuckProcessHoldsTheLockOnlyUntilItEnds) {
   writeBytes(store::saveFileName, imageOf(theirs()));
   ChildProcess stuck([](ChildProcess& parent) {
     store::FileLayer::Handle lock = 0;
     if (store::systemFileLayer().tryLock(store::saveFileName, lock)) return false;
-    parent.send('L');
+    parent.send(true);
     ::raise(SIGSTOP);  // stuck for good, holding the lock
     return true;
   });
   ASSERT_TRUE(stuck.started());
-  ASSERT_EQ(stuck.receive(), 'L');
+  bool locked = false;
+  ASSERT_TRUE(stuck.receive(locked));
 
   store::SaveFile file;
   file.setLockWait(std::chrono::milliseconds(300));
@@ -309,8 +272,8 @@ TEST_F(SaveFileUpdate, TwoProcessesSavingAtOnceLoseNothing) {
   constexpr int saves = 40;
   writeBytes(store::saveFileName, imageOf(stale()));
   const auto saveOver = [](int mine, int theirs, ChildProcess& other) {
-    other.send('R');  // ready: start together
-    if (other.receive() != 'R') return false;
+    bool ready = true;  // start together
+    if (!other.send(ready) || !other.receive(ready)) return false;
     store::SaveFile file;
     file.setLockWait(std::chrono::minutes(5));
     int seen = 0;
@@ -321,7 +284,8 @@ TEST_F(SaveFileUpdate, TwoProcessesSavingAtOnceLoseNothing) {
       if (!file.update(slots, SlotsChange::saveInto(mine, record))) return false;
       // Their number, or 0 while the file still holds what both read at the start.
       const ClockSettings& their = slots[static_cast<std::size_t>(theirs - 1)];
-      const int now = their == stale()[static_cast<std::size_t>(theirs - 1)] ? 0 : their.alarmMinutes;
+      const int now =
+          their == stale()[static_cast<std::size_t>(theirs - 1)] ? 0 : their.alarmMinutes;
       if (now < seen) return false;  // went back: one of their updates was lost
       seen = now;
       if (slots[static_cast<std::size_t>(mine - 1)].alarmMinutes != n) return false;
