@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the save-file tests: a fresh current folder per test, whole-file reads and writes,
-// and the file layer that fails, trickles or loses power where a test tells it to.
+// the file layer that fails, trickles or loses power where a test tells it to, another copy
+// holding the lock, and a child process to talk to.
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -18,15 +19,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -102,6 +106,52 @@ class InFreshFolder : public ::testing::Test {
 
  private:
   tk::testing::TempFolder folder_{tk::testing::TempFolder::asCurrentFolder, "stopwatch-store-"};
+};
+
+// Another copy that holds the save file's lock, as far as the lock can tell: a thread of its own
+// that takes the lock (through `path`) when made, and lets go when told to or when it ends.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& path = store::saveFileName)
+      : thread_([this, path] {
+          store::FileLayer& files = store::systemFileLayer();
+          store::FileLayer::Handle lock = 0;
+          const store::ErrorCode error = files.tryLock(path, lock);
+          std::unique_lock<std::mutex> guard(mutex_);
+          taken_ = error == 0;
+          answered_ = true;
+          changed_.notify_all();
+          changed_.wait(guard, [this] { return release_; });
+          if (beforeRelease_) beforeRelease_();
+          if (taken_) files.unlock(lock);
+        }) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    changed_.wait(guard, [this] { return answered_; });
+  }
+  ~LockHolder() { release(); }
+
+  bool taken() const { return taken_; }
+
+  // Runs `last` in the holding thread, still holding the lock, then lets go.
+  void release(std::function<void()> last = {}) {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      if (release_) return;
+      beforeRelease_ = std::move(last);
+      release_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool answered_ = false;
+  bool taken_ = false;
+  bool release_ = false;
+  std::function<void()> beforeRelease_;
+  std::thread thread_;
 };
 
 // Which file a name leads to, so that a test sees whether a save replaced the file or wrote

@@ -6,8 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #ifndef _WIN32
@@ -138,52 +136,6 @@ TEST_F(SaveFileUpdate, OnlyTheChosenRecordOrTheSavedFlagsChangeInTheFileAsItIsNo
     EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
   }
 }
-
-// A copy that holds the lock, in a thread of its own as far as the lock goes (a process of its
-// own is below): it takes the lock when made and lets go when told to or when it ends.
-class LockHolder {
- public:
-  LockHolder()
-      : thread_([this] {
-          store::FileLayer& files = store::systemFileLayer();
-          store::FileLayer::Handle lock = 0;
-          const store::ErrorCode error = files.tryLock(store::saveFileName, lock);
-          std::unique_lock<std::mutex> guard(mutex_);
-          taken_ = error == 0;
-          answered_ = true;
-          changed_.notify_all();
-          changed_.wait(guard, [this] { return release_; });
-          if (beforeRelease_) beforeRelease_();
-          if (taken_) files.unlock(lock);
-        }) {
-    std::unique_lock<std::mutex> guard(mutex_);
-    changed_.wait(guard, [this] { return answered_; });
-  }
-  ~LockHolder() { release(); }
-
-  bool taken() const { return taken_; }
-
-  // Runs `last` in the holding thread, still holding the lock, then lets go.
-  void release(std::function<void()> last = {}) {
-    {
-      std::lock_guard<std::mutex> guard(mutex_);
-      if (release_) return;
-      beforeRelease_ = std::move(last);
-      release_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool answered_ = false;
-  bool taken_ = false;
-  bool release_ = false;
-  std::function<void()> beforeRelease_;
-  std::thread thread_;
-};
 
 TEST_F(SaveFileUpdate, ACopyHoldingTheLockIsWaitedForAndWhatItWroteIsKept) {
   writeBytes(store::saveFileName, imageOf(stale()));
