@@ -95,7 +95,7 @@ class SaveFile {
   // written, so the window follows the file. Where the file cannot be read (missing, not a file,
   // not readable), `slots` stands for it, as when nothing else writes it. When another copy holds
   // the lock longer than lockWait, nothing is written and the result says so. On any failure
-  // `slots` still ends with the change, as the window shows it, for a later save to try again.
+  // `slots` still ends with the change, as the user made it and the window shows it.
   FileResult update(settings::Slots& slots, const SlotsChange& change);
 
   // How long update() waits for a copy that holds the lock: a save takes milliseconds, and one
