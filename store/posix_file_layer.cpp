@@ -47,14 +47,6 @@ FileStatus describe(const struct stat& info) {
   return out;
 }
 
-// Whether `path` still names the open file, and not a file renamed over it since it was opened.
-bool stillNamed(int file, const std::string& path) {
-  struct stat opened {};
-  struct stat named {};
-  return ::fstat(file, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
-         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-}
-
 class PosixFileLayer final : public FileLayer {
  public:
   ErrorCode linkStatus(const std::string& path, FileStatus& out) override {
@@ -205,6 +197,14 @@ class PosixFileLayer final : public FileLayer {
   }
 
   void unlock(Handle lock) override { ::close(fd(lock)); }  // the lock goes with the descriptor
+
+  // Whether `path` still names the open file, not a file renamed over it since it was opened.
+  static bool stillNamed(int file, const std::string& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(file, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+  }
 
   long processId() override { return static_cast<long>(::getpid()); }
 

@@ -208,32 +208,4 @@ TEST_F(SharedFolder, TemporaryFilesLeftByACrashedSaveOfTheUsersAreRemoved) {
   });
 }
 
-// A file everyone may write, of a third user's or of root's (which root replaces and "nobody"
-// writes in place): each user's copy saves one slot, and both saves stay.
-TEST_F(SharedFolder, TwoUsersCopiesKeepEachOthersSaves) {
-  for (uid_t owner : {otherUser, uid_t{0}}) {
-    SCOPED_TRACE(owner == 0 ? "root's file" : "another user's file");
-    const Slots before = savedSlots(50);
-    const store::SlotsImage image = store::encodeSlots(before);
-    plant(store::saveFileName, Bytes(image.begin(), image.end()), 0666, owner);
-    for (uid_t user : {uid_t{0}, nobodyId}) {
-      const std::optional<std::string> result = runAs(user, [user] {
-        Slots slots{};  // this copy never read the file
-        settings::ClockSettings record = settings::defaultSettings;
-        record.alarmMinutes = user == 0 ? 1 : 2;
-        return store::SaveFile().update(slots,
-                                        store::SlotsChange::saveInto(user == 0 ? 1 : 2, record));
-      });
-      EXPECT_EQ(result, "0|") << "saving as " << user;
-    }
-    Slots after{};
-    store::decodeSlots(readBytes(store::saveFileName), after);
-    EXPECT_EQ(after[0].alarmMinutes, 1);
-    EXPECT_EQ(after[1].alarmMinutes, 2);
-    EXPECT_EQ(std::vector(after.begin() + 2, after.end()),
-              std::vector(before.begin() + 2, before.end()));
-    emptyFolder();
-  }
-}
-
 }  // namespace

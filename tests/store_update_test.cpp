@@ -10,6 +10,8 @@
 
 #ifndef _WIN32
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "store/record_codec.h"
@@ -253,6 +255,30 @@ TEST_F(SaveFileUpdate, TwoProcessesSavingAtOnceLoseNothing) {
   EXPECT_EQ(file[0].alarmMinutes, saves);
   EXPECT_EQ(file[1].alarmMinutes, saves);
   EXPECT_EQ(file[2], stale()[2]);
+}
+
+// In a folder shared like /tmp, each user's copy saves one slot into a file everyone may write:
+// a third user's, which both write in place, or root's, which root replaces and "nobody" writes
+// in place. Both saves stay. Making other users' files needs root.
+TEST_F(SaveFileUpdate, TwoUsersCopiesInASharedFolderKeepEachOthersSaves) {
+  if (::geteuid() != 0) GTEST_SKIP() << "planting other users' files needs root";
+  ASSERT_EQ(::chmod(".", 01777), 0);
+  constexpr uid_t thirdUser = 4242;
+  for (uid_t owner : {thirdUser, uid_t{0}}) {
+    SCOPED_TRACE(owner == 0 ? "root's file" : "a third user's file");
+    writeBytes(store::saveFileName, imageOf(theirs()));
+    ASSERT_EQ(::chown(store::saveFileName, owner, owner), 0);
+    ASSERT_EQ(::chmod(store::saveFileName, 0666), 0);
+    for (uid_t user : {uid_t{0}, nobodyId}) {
+      const int slot = user == 0 ? 1 : 2;
+      const std::optional<std::string> result = runAs(user, [slot] {
+        Slots slots{};  // this copy never read the file
+        return store::SaveFile().update(slots, SlotsChange::saveInto(slot, ourRecord()));
+      });
+      EXPECT_EQ(result, "0|") << "saving as " << user;
+    }
+    EXPECT_EQ(slotsInFile(), with(with(theirs(), 1, ourRecord()), 2, ourRecord()));
+  }
 }
 
 #endif  // _WIN32
