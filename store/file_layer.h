@@ -20,7 +20,7 @@ using ErrorCode = int;
 // (Windows), so it can be neither read nor replaced until that program lets go of it.
 inline constexpr ErrorCode fileInUse = -3;
 // Another copy of the program (or another program) holds the save file's lock.
-inline constexpr ErrorCode lockedElsewhere = -4;
+inline constexpr ErrorCode lockedElsewhere = -5;
 
 // Who owns a file or link, as far as the save file cares.
 enum class Owner {

@@ -176,9 +176,11 @@ class PosixFileLayer final : public FileLayer {
   //   pass to the new one: a copy that waited for the old file gets a lock on a file the name no
   //   longer leads to. So after taking it, the name must still lead to the locked file; if not,
   //   the lock is dropped and reported busy, and the next try locks the new file.
+  // The file is opened as for a save, by openExisting, so the same care on the way applies.
   ErrorCode tryLock(const std::string& path, Handle& out) override {
-    const int file = retryOnSignal([&] { return ::open(path.c_str(), O_RDWR | commonOpenFlags); });
-    if (file < 0) return errno;
+    Handle opened = 0;
+    if (ErrorCode error = openExisting(path, true, opened)) return error;
+    const int file = fd(opened);
     struct flock whole {};  // l_start 0, l_len 0: the whole file, however long it grows
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
