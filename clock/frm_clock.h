@@ -69,7 +69,6 @@ class FrmClock : public ClockDesign {
   int chosenSlot();
   bool slotSaved(int slot) const;
   void loadSlotsFromFile();
-  void saveSlotsToFile();
   void showSaveFileError(const store::FileResult& result);
 
   std::int16_t seconds_ = 0;

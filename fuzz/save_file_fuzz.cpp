@@ -8,7 +8,8 @@
 //
 // and the rest is the file. Without faults the first 160 bytes must come back unchanged (a
 // shorter file comes back with its bytes followed by zeros up to 160) and everything beyond them
-// must be kept. With faults a failed load leaves the slots untouched, a save leaves the old file
+// must be kept, and a save into one slot by a copy that never read the file changes only that
+// record. With faults a failed load leaves the slots untouched, a save leaves the old file
 // or the new one, each failure has a message naming the file, and the next clean start leaves no
 // temporary file behind.
 
@@ -91,6 +92,10 @@ class ScratchFolderLayer final : public store::FileLayer {
   }
   ErrorCode remove(const std::string& path) override { return real_.remove(in(path)); }
   ErrorCode syncFolder(const std::string& path) override { return real_.syncFolder(in(path)); }
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    return real_.tryLock(in(path), out);
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
   std::uint64_t unguessableNumber() override { return real_.unguessableNumber(); }
@@ -155,6 +160,40 @@ void expectNamesTheFile(const store::FileResult& result, const char* what) {
   }
 }
 
+// A save into one slot by a copy that never read the file: only that record may change. Where
+// the faults keep the file from being read, the copy's own (empty) slots stand for it.
+void checkUpdate(const Faults& faults, int slot) {
+  const Bytes before = readFile();
+  settings::ClockSettings record = settings::defaultSettings;
+  record.alarmMinutes = 7;
+  record.saved = settings::flagTrue;
+  const auto withRecord = [&](Bytes bytes) {
+    if (bytes.size() < store::imageSize) bytes.resize(store::imageSize, 0);
+    settings::Slots one{};
+    one[static_cast<std::size_t>(slot - 1)] = record;
+    const store::SlotsImage image = store::encodeSlots(one);
+    const std::size_t at = store::recordSize * static_cast<std::size_t>(slot - 1);
+    std::copy(image.begin() + at, image.begin() + at + store::recordSize, bytes.begin() + at);
+    return bytes;
+  };
+  Bytes unread = before;
+  std::fill_n(unread.begin(), std::min(unread.size(), store::imageSize), 0);
+  const Bytes merged = withRecord(before);
+
+  FaultyFileLayer files(scratch());
+  if (faults.any) apply(faults, files);
+  settings::Slots slots{};
+  const store::FileResult result =
+      store::SaveFile(files).update(slots, store::SlotsChange::saveInto(slot, record));
+  expectNamesTheFile(result, "update");
+  const Bytes after = readFile();
+  if (!faults.any && (!result || after != merged))
+    fail("update without faults: " + result.message());
+  if (after != before && after != merged && after != withRecord(unread)) {
+    fail("update changed more than its own record");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -190,6 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes after = readFile();
   if (after != saved && after != old) fail("save left neither the old file nor the new one");
   if (result && !files.powerWasCut() && after != saved) fail("a save that succeeded lost bytes");
+
+  checkUpdate(faults, old.empty() ? 1 : 1 + old[0] % settings::slotCount);
 
   // The next start cleans up whatever the faults left.
   settings::Slots again{};

@@ -20,6 +20,8 @@ using ErrorCode = int;
 // For what errno has no value: another program holds the file open and shares it with no one
 // (Windows), so it can be neither read nor replaced until that program lets go of it.
 inline constexpr ErrorCode fileInUse = -3;
+// Another copy of the program (or another program) holds the save file's lock.
+inline constexpr ErrorCode lockedElsewhere = -5;
 
 // Who owns a file or link, as far as the save file cares.
 enum class Owner {
@@ -88,6 +90,15 @@ class FileLayer {
   virtual ErrorCode remove(const std::string& path) = 0;
   // Flushes a folder's entries to the disk, so that a rename inside it survives a power cut.
   virtual ErrorCode syncFolder(const std::string& path) = 0;
+
+  // Takes the exclusive lock that copies of the program share on the existing save file at
+  // `path`, without waiting: while one copy holds it, the others keep off the file, so that each
+  // reads, changes and writes back the file in turn. 0 when taken (`out` then holds it until
+  // unlock()), lockedElsewhere when another holds it, another reason (ENOENT, EACCES ...) when
+  // the file cannot be locked at all. The lock is advisory: it holds off only those who ask for
+  // it. It goes when its holder ends, however that happens.
+  virtual ErrorCode tryLock(const std::string& path, Handle& out) = 0;
+  virtual void unlock(Handle lock) = 0;
 
   // This process's id, and whether a process of that id is running: a temporary file named
   // after a process that has ended was left by a crash and may be removed.

@@ -274,6 +274,50 @@ class PosixFileLayer final : public FileLayer {
     return result;
   }
 
+  // The lock is a write lock of the open file description (an "OFD" lock) on the save file
+  // itself, for these reasons:
+  // - No lock file: a name of its own beside the save file would be left behind, and in a shared
+  //   folder another user could take that name first and hold everyone off, or point it anywhere.
+  // - A write lock needs the file open for writing, so only users who may change the file can
+  //   hold others off it (flock() needs only the right to read).
+  // - Closing another descriptor of the file, as the save does with the one it reads and writes
+  //   through, releases a classic POSIX lock of the whole process but not this one.
+  // - The save replaces the file by renaming a new one over it, and the old file's lock does not
+  //   pass to the new one: a copy that waited for the old file gets a lock on a file the name no
+  //   longer leads to. So after taking it, the name must still lead to the locked file; if not,
+  //   the lock is dropped and reported busy, and the next try locks the new file.
+  // The file is opened as for a save, by openExisting, so the same care on the way applies.
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    Handle opened = 0;
+    if (ErrorCode error = openExisting(path, true, opened)) return error;
+    const int file = fd(opened);
+    struct flock whole {};  // l_start 0, l_len 0: the whole file, however long it grows
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    ErrorCode error = 0;
+    if (::fcntl(file, F_OFD_SETLK, &whole) != 0) {
+      error = errno == EAGAIN || errno == EACCES ? lockedElsewhere : errno;
+    } else if (!stillNamed(file, path)) {
+      error = lockedElsewhere;
+    }
+    if (error) {
+      ::close(file);
+      return error;
+    }
+    out = file;
+    return 0;
+  }
+
+  void unlock(Handle lock) override { ::close(fd(lock)); }  // the lock goes with the descriptor
+
+  // Whether `path` still names the open file, not a file renamed over it since it was opened.
+  static bool stillNamed(int file, const std::string& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(file, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+  }
+
   long processId() override { return static_cast<long>(::getpid()); }
 
   bool processIsRunning(long id) override {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "store/record_codec.h"
@@ -67,6 +69,10 @@ std::string reasonText(ErrorCode reason) {
   if (reason == foreignLink) return "It is not followed";
   if (reason == foreignHardLink) return "It is not written";
   if (reason == fileInUse) return "Another program has it open; close it there and try again";
+  if (reason == lockedElsewhere) {
+    return "Another copy of the stopwatch, or another program, keeps it locked; nothing was "
+           "written, try again";
+  }
 #ifdef _WIN32
   if (const char* wording = windowsWording(reason)) return wording;
 #endif
@@ -505,6 +511,61 @@ FileResult SaveFile::save(const settings::Slots& slots) {
     if (!problem.nameChanged) break;
   }
   return problem ? failure(saveFailed, problem) : FileResult::success();
+}
+
+namespace {
+
+// A lock held until the end of the scope.
+class HeldLock {
+ public:
+  explicit HeldLock(FileLayer& files) : files_(files) {}
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+  ~HeldLock() {
+    if (held_) files_.unlock(handle_);
+  }
+
+  // Tries again and again until `wait` has passed: the copy that holds the lock is normally done
+  // within milliseconds.
+  ErrorCode take(const std::string& path, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const ErrorCode error = files_.tryLock(path, handle_);
+      held_ = error == 0;
+      if (error != lockedElsewhere || std::chrono::steady_clock::now() >= deadline) return error;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+
+ private:
+  FileLayer& files_;
+  FileLayer::Handle handle_ = 0;
+  bool held_ = false;
+};
+
+}  // namespace
+
+void SlotsChange::applyTo(settings::Slots& slots) const {
+  if (slot_ == 0) {
+    for (settings::ClockSettings& slot : slots) slot.saved = settings::flagFalse;
+  } else {
+    slots.at(static_cast<std::size_t>(slot_ - 1)) = record_;
+  }
+}
+
+FileResult SaveFile::update(settings::Slots& slots, const SlotsChange& change) {
+  Target target;
+  const bool existing = !findTarget(files_, target) && target.exists && target.status.isRegularFile;
+  HeldLock lock(files_);
+  // A file that cannot be locked (gone, not the user's to write) is saved as before, without the
+  // lock; the save itself says what is wrong with it.
+  if (existing && lock.take(target.path, lockWait_) == lockedElsewhere) {
+    change.applyTo(slots);
+    return failure(saveFailed, lockedElsewhere);
+  }
+  if (existing) load(slots);  // on failure the slots stand for the file, as before
+  change.applyTo(slots);
+  return save(slots);
 }
 
 }  // namespace store

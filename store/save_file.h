@@ -5,7 +5,9 @@
 //
 //   store::SaveFile file;
 //   if (store::FileResult r = file.load(slots); !r) showMessage(r.message());
+//   r = file.update(slots, store::SlotsChange::saveInto(2, record));
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -56,6 +58,26 @@ class FileResult {
   std::string message_;
 };
 
+// What a Save or a Clear Saved changes in the slots, and all it changes: one whole record, or the
+// saved flags of all five.
+class SlotsChange {
+ public:
+  // `record` into slot `slot` (1..5).
+  static SlotsChange saveInto(int slot, const settings::ClockSettings& record) {
+    return SlotsChange(slot, record);
+  }
+  // Every slot marked unsaved; the records' other fields stay as they are.
+  static SlotsChange clearSaved() { return SlotsChange(0, {}); }
+
+  void applyTo(settings::Slots& slots) const;
+
+ private:
+  SlotsChange(int slot, const settings::ClockSettings& record) : slot_(slot), record_(record) {}
+
+  int slot_;  // 0 for clearing the saved flags
+  settings::ClockSettings record_;
+};
+
 class SaveFile {
  public:
   SaveFile() : SaveFile(systemFileLayer()) {}
@@ -83,8 +105,23 @@ class SaveFile {
   // Someone making or removing a file of the name during the save makes it look again.
   FileResult save(const settings::Slots& slots);
 
+  // Changes only what `change` names, in the file as it is now, so that another copy of the
+  // program saving into the same file keeps what it saved. Under a lock the copies share, the
+  // file is read, changed and written back (as save() writes); `slots` then holds what was
+  // written, so the window follows the file. Where the file cannot be read (missing, not a file,
+  // not readable), `slots` stands for it, as when nothing else writes it. When another copy holds
+  // the lock longer than lockWait, nothing is written and the result says so. On any failure
+  // `slots` still ends with the change, as the user made it and the window shows it.
+  FileResult update(settings::Slots& slots, const SlotsChange& change);
+
+  // How long update() waits for a copy that holds the lock: a save takes milliseconds, and one
+  // that is stuck must not freeze the window for good.
+  static constexpr std::chrono::milliseconds defaultLockWait{2000};
+  void setLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
+
  private:
   FileLayer& files_;
+  std::chrono::milliseconds lockWait_ = defaultLockWait;
 };
 
 }  // namespace store

@@ -109,6 +109,40 @@ bool isInUse(const std::wstring& path) {
 // files are never replaced: they cannot be opened for writing.)
 constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+// The file's own full path, whichever path led to it (another drive letter, another case, a
+// link on the way), so that every copy names the same file the same way.
+ErrorCode finalPathOf(const std::string& path, std::wstring& out) {
+  const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE file =
+      ::CreateFileW(wide(path).c_str(), 0, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lastErrno();
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(), MAX_PATH, 0);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(file, buffer.data(), length + 1, 0);
+  }
+  const ErrorCode error = length == 0 || length >= buffer.size() ? lastErrno() : 0;
+  ::CloseHandle(file);
+  if (!error) out.assign(buffer.data(), length);
+  return error;
+}
+
+// The name of the mutex that stands for the save file at `path`: its final path, in one case
+// (file names on Windows are the same in any case), hashed to fit a mutex name's length.
+ErrorCode lockName(const std::string& path, std::wstring& name) {
+  std::wstring final;
+  if (ErrorCode error = finalPathOf(path, final)) return error;
+  ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, final.data(),
+                  static_cast<int>(final.size()), final.data(), static_cast<int>(final.size()),
+                  nullptr, nullptr, 0);
+  std::uint64_t hash = 14695981039346656037ull;  // 64-bit FNV-1a
+  for (wchar_t unit : final) hash = (hash ^ static_cast<std::uint16_t>(unit)) * 1099511628211ull;
+  name = L"Local\\stopwatch-save-file-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  return 0;
+}
+
 FileStatus describe(const struct _stat64& info) {
   FileStatus out;
   out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
@@ -255,6 +289,33 @@ class WindowsFileLayer final : public FileLayer {
 
   // MOVEFILE_WRITE_THROUGH has already flushed the rename.
   ErrorCode syncFolder(const std::string&) override { return 0; }
+
+  // The lock is a mutex named after the file, not a lock on the file: Windows will not rename a
+  // new file over one that any program holds open, so a lock on the save file would have to be
+  // let go before the replace that it is meant to cover, and a copy holding the file open to
+  // wait for it would make that replace fail. A lock file beside it would be left behind. The
+  // mutex leaves nothing on the disk, lives in the session's own namespace (other users' sessions
+  // cannot take it), and Windows releases it when its holder ends: an abandoned mutex is free.
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    std::wstring name;
+    if (ErrorCode error = lockName(path, name)) return error;
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) return lastErrno();
+    const DWORD waited = ::WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+      out = reinterpret_cast<Handle>(mutex);
+      return 0;
+    }
+    const ErrorCode error = waited == WAIT_TIMEOUT ? lockedElsewhere : lastErrno();
+    ::CloseHandle(mutex);
+    return error;
+  }
+
+  void unlock(Handle lock) override {
+    const HANDLE mutex = reinterpret_cast<HANDLE>(lock);
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+  }
 
   long processId() override { return static_cast<long>(::GetCurrentProcessId()); }
 

@@ -32,8 +32,9 @@ enum class Step {
   syncFolder,
   setGroup,
   renameToFreeName,
+  tryLock,
 };
-inline constexpr int stepCount = static_cast<int>(Step::renameToFreeName) + 1;
+inline constexpr int stepCount = static_cast<int>(Step::tryLock) + 1;
 
 // The real file layer (or another one it wraps), with six ways to misbehave:
 // - failAt: the chosen call of one step fails with an errno value and does nothing;
@@ -62,6 +63,8 @@ class FaultyFileLayer final : public store::FileLayer {
   void fixedRandomNumber(std::uint64_t number) { randomNumber_ = number; }
 
   bool powerWasCut() const { return powerCut_; }
+  // Called with what each tryLock gives back: shows a test when the caller is waiting.
+  std::function<void(store::ErrorCode)> lockTried;
   const std::vector<std::string>& createdFiles() const { return created_; }
 
   store::ErrorCode linkStatus(const std::string& path, store::FileStatus& out) override {
@@ -137,6 +140,13 @@ class FaultyFileLayer final : public store::FileLayer {
     if (auto error = intercept(Step::syncFolder)) return error;
     return real_.syncFolder(path);
   }
+  store::ErrorCode tryLock(const std::string& path, Handle& out) override {
+    store::ErrorCode error = intercept(Step::tryLock);
+    if (!error) error = real_.tryLock(path, out);
+    if (lockTried) lockTried(error);
+    return error;
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
   std::uint64_t unguessableNumber() override {
