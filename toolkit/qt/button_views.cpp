@@ -60,7 +60,7 @@ void CommandButtonView::applyOwn(Property property) {
     const QColor face = toQColor(model().backColour());
     QPalette palette = widget()->palette();
     palette.setColor(QPalette::Button, face);
-    palette.setColor(QPalette::ButtonText, toQColor(readableTextOn(fromQColor(face))));
+    palette.setColor(QPalette::ButtonText, readableTextOn(face));
     widget()->setPalette(palette);
     widget()->setFace(face);
   }

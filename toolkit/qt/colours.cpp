@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include "toolkit/painting.h"
+
 namespace tk::qt {
 
 namespace {
@@ -57,9 +59,7 @@ Colour fromQColor(const QColor& colour) {
 }
 
 QColor readableTextOn(const QColor& background) {
-  const double luma =
-      0.299 * background.red() + 0.587 * background.green() + 0.114 * background.blue();
-  return luma < 100 ? QColor(Qt::white) : QColor(Qt::black);
+  return toQColor(tk::readableTextOn(fromQColor(background)));
 }
 
 QPalette lightPalette() {
