@@ -9,7 +9,7 @@ headers=$("$objdump" -p "$1") || { echo "FAILED: $objdump could not read $1"; ex
 grep -q 'Subsystem.*(Windows GUI)' <<< "$headers" || { echo "FAILED: not a GUI program"; exit 1; }
 imports=$(sed -n 's/^\s*DLL Name: //p' <<< "$headers" | tr 'A-Z' 'a-z' | sort -u)
 [ -n "$imports" ] || { echo "FAILED: no imported DLLs found in $1"; exit 1; }
-shipped="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll
+shipped="advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll
 oleacc.dll ole32.dll oleaut32.dll shell32.dll user32.dll uxtheme.dll version.dll"
 status=0
 for dll in $imports; do
