@@ -109,30 +109,36 @@ bool isInUse(const std::wstring& path) {
 // files are never replaced: they cannot be opened for writing.)
 constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// The file's own full path, whichever path led to it (another drive letter, another case, a
-// link on the way), so that every copy names the same file the same way.
-ErrorCode finalPathOf(const std::string& path, std::wstring& out) {
+// The full path of the folder that holds `path`, whichever path led to it (another drive letter,
+// another case, a link on the way), so that every copy names the same folder the same way.
+ErrorCode finalFolderOf(const std::string& path, std::wstring& out) {
+  const std::string::size_type slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const HANDLE file =
-      ::CreateFileW(wide(path).c_str(), 0, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lastErrno();
+  const HANDLE handle = ::CreateFileW(wide(folder).c_str(), 0, everyone, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return lastErrno();
   std::vector<wchar_t> buffer(MAX_PATH);
-  DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(), MAX_PATH, 0);
+  DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), MAX_PATH, 0);
   if (length >= buffer.size()) {
     buffer.resize(length + 1);
-    length = ::GetFinalPathNameByHandleW(file, buffer.data(), length + 1, 0);
+    length = ::GetFinalPathNameByHandleW(handle, buffer.data(), length + 1, 0);
   }
   const ErrorCode error = length == 0 || length >= buffer.size() ? lastErrno() : 0;
-  ::CloseHandle(file);
+  ::CloseHandle(handle);
   if (!error) out.assign(buffer.data(), length);
   return error;
 }
 
-// The name of the mutex that stands for the save file at `path`: its final path, in one case
-// (file names on Windows are the same in any case), hashed to fit a mutex name's length.
+// The name of the mutex that stands for the save file at `path`: its folder's full path and its
+// own name, in one case (file names on Windows are the same in any case), hashed to fit a mutex
+// name's length. The file itself is never opened for it: Windows refuses to replace a file that
+// any program has open, so a copy waiting for the lock would make the holder's save fail.
 ErrorCode lockName(const std::string& path, std::wstring& name) {
   std::wstring final;
-  if (ErrorCode error = finalPathOf(path, final)) return error;
+  if (ErrorCode error = finalFolderOf(path, final)) return error;
+  const std::string::size_type slash = path.find_last_of("/\\");
+  final += L'\\' + wide(slash == std::string::npos ? path : path.substr(slash + 1));
   ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, final.data(),
                   static_cast<int>(final.size()), final.data(), static_cast<int>(final.size()),
                   nullptr, nullptr, 0);

@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -205,6 +206,33 @@ TEST_F(WindowsSaveFile, ACopyThatEndedHoldingTheLockDoesNotHoldUpTheNextSave) {
       file.update(slots, store::SlotsChange::saveInto(1, newSlots()[0]));
   EXPECT_TRUE(result) << result.message();
   EXPECT_EQ(slots[0], newSlots()[0]);
+}
+
+// Windows will not replace a file that any program holds open: a copy asking again and again for
+// the lock must never have the save file open, or the holder's save would fail.
+TEST_F(WindowsSaveFile, ACopyWaitingForTheLockNeverMakesTheHoldersSaveFail) {
+  writeBytes(store::saveFileName, patternBytes(160));
+  LockHolder holder;
+  ASSERT_TRUE(holder.taken());
+  std::atomic<bool> done{false};
+  std::thread waiting([&] {
+    while (!done) {
+      store::FileLayer::Handle lock = 0;
+      EXPECT_EQ(store::systemFileLayer().tryLock(store::saveFileName, lock),
+                store::lockedElsewhere);
+    }
+  });
+  holder.release([&] {
+    for (int save = 0; save < 50; ++save) {
+      const store::FileResult result = store::SaveFile().save(newSlots());
+      if (!result) {
+        ADD_FAILURE() << "save " << save << ": " << result.message();
+        break;
+      }
+    }
+    done = true;
+    waiting.join();  // while the lock is still held
+  });
 }
 
 TEST_F(ClockTest, ASaveFileInUseElsewhereIsReportedAndALaterSaveWritesIt) {
