@@ -238,7 +238,7 @@ def run(process):
     # Text written into the preset lists' fields is what typing it is: Preset Now takes it.
     for name, text in (("Preset minutes", "7"), ("Preset seconds", "30")):
         field = next((n for n in controls[name] if n is not None and n.getRoleName() == "text"), None)
-        if check(field is not None, f"{name} has an edit field"):
+        if check(field is not None and fresh(field).name == name, f"{name} has a named edit field"):
             field.queryEditableText().setTextContents(text)
     act(controls["Preset the reading from the two lists"], "Press")
     wait_for("the reading preset to 7:30 from the typed text", 15,

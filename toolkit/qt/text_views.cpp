@@ -58,6 +58,10 @@ void ComboBoxView::applyOwn(Property property) {
     case Property::Text:
       showSelectionAndText();
       break;
+    case Property::Accessibility:
+      // A screen reader meets the edit field on its own, and reads it by the box's name.
+      widget()->lineEdit()->setAccessibleName(accessibleName());
+      break;
     default:
       break;
   }
