@@ -3,7 +3,8 @@
 Starts the program, finds it on the accessibility bus by its process, reads its tree and listens
 to its events, and drives it only through accessible actions, selections and text: the reading
 as words that change every second, the roles, names and states of the controls, a direction
-chosen through the radio button's action (and the watch then counting that way), the digital
+chosen through the radio button's action (and the watch then counting that way), preset text
+written into the lists' fields, the digital
 switch's action, Start/Stop saying whether the watch runs, the alarm announced once, and the
 About window's title, version and texts.
 
@@ -233,6 +234,15 @@ def run(process):
              lambda: has_state(forwards, pyatspi.STATE_CHECKED)
              and not has_state(backwards, pyatspi.STATE_CHECKED))
     counts(dial, +1, "counting forwards after Forwards' action")
+
+    # Text written into the preset lists' fields is what typing it is: Preset Now takes it.
+    for name, text in (("Preset minutes", "7"), ("Preset seconds", "30")):
+        field = next((n for n in controls[name] if n is not None and n.getRoleName() == "text"), None)
+        if check(field is not None and fresh(field).name == name, f"{name} has a named edit field"):
+            field.queryEditableText().setTextContents(text)
+    act(controls["Preset the reading from the two lists"], "Press")
+    wait_for("the reading preset to 7:30 from the typed text", 15,
+             lambda: (r := reading_of(dial)) and r[0] == 7 and 30 < r[1] < 35)
 
     # The digital switch's action does what a click does: the readout goes at the next tick.
     readout = controls["Digital readout"]

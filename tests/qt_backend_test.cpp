@@ -296,6 +296,18 @@ TEST_F(QtBackendTest, AccessibleInterfacesTakeTheModelsRolesAndTheirActionsClick
   EXPECT_EQ(log["chkFlag"], 1);
 
   EXPECT_EQ(accessible(form.cboPick)->text(QAccessible::Name), "Pick one");
+  // Text written into the combo box's field is an edit, as typing is: the selection follows.
+  QComboBox* combo = widget<QComboBox>(form.cboPick);
+  QAccessibleInterface* field = QAccessible::queryAccessibleInterface(combo->lineEdit());
+  field->editableTextInterface()->replaceText(0, field->textInterface()->characterCount(), "2");
+  EXPECT_EQ(form.cboPick.text(), "2");
+  EXPECT_EQ(form.cboPick.listIndex(), 1);
+  EXPECT_EQ(log["cboPick"], 1);
+  QTest::keyClick(combo, Qt::Key_Down);
+  EXPECT_EQ(form.cboPick.listIndex(), 2);
+  EXPECT_EQ(form.cboPick.text(), "3");
+  EXPECT_EQ(log["cboPick"], 2);
+
   QAccessibleInterface* client = QAccessible::queryAccessibleInterface(window().client());
   std::map<QString, QAccessible::Role> painted;
   for (int i = 0; i < client->childCount(); ++i) {

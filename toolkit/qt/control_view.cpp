@@ -33,6 +33,7 @@ void ControlView::apply(Property property) {
       widget_->setAccessibleName(accessibleName());
       widget_->setAccessibleDescription(toQString(control_.accessibleDescription()));
       widget_->setToolTip(toQString(control_.toolTip()));
+      applyOwn(property);  // for a view to name the parts of its widget
       break;
     default:
       applyOwn(property);

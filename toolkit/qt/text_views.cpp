@@ -33,13 +33,19 @@ ComboBoxView::ComboBoxView(ComboBox& box, QWidget* parent) : ViewOf(box, parent)
     model().choose(index);
     showSelectionAndText();
   });
-  QObject::connect(widget()->lineEdit(), &QLineEdit::textEdited, [this](const QString& text) {
+  // Typing, and a screen reader setting the text, which Qt does not count as an edit. The box
+  // also writes the field when it changes its own index (a pick from the list, an arrow key);
+  // that is a choice, which `activated` brings to the model next, not an edit.
+  QObject::connect(widget()->lineEdit(), &QLineEdit::textChanged, [this](const QString& text) {
+    if (widget()->currentIndex() != model().listIndex()) return;
+    if (text == toQString(model().text())) return;
     model().edit(fromQString(text));
     showSelectionAndText();
   });
 }
 
 void ComboBoxView::applyOwn(Property property) {
+  const QSignalBlocker blocker(widget()->lineEdit());  // the view's own writes are no edits
   switch (property) {
     case Property::Items: {
       const QSignalBlocker blocker(widget());
@@ -52,6 +58,10 @@ void ComboBoxView::applyOwn(Property property) {
     case Property::Text:
       showSelectionAndText();
       break;
+    case Property::Accessibility:
+      // A screen reader meets the edit field on its own, and reads it by the box's name.
+      widget()->lineEdit()->setAccessibleName(accessibleName());
+      break;
     default:
       break;
   }
@@ -59,6 +69,7 @@ void ComboBoxView::applyOwn(Property property) {
 
 void ComboBoxView::showSelectionAndText() {
   const QSignalBlocker blocker(widget());
+  const QSignalBlocker editBlocker(widget()->lineEdit());
   const int index = model().listIndex();
   if (widget()->currentIndex() != index) widget()->setCurrentIndex(index);
   // Selecting nothing empties the edit field; the model's text is what it shows.
