@@ -49,9 +49,16 @@ unset WAYLAND_DISPLAY
   fi
   # One server for the whole run, kept 30 s after its last program. A server that ends as soon
   # as its programs do can be ending just when the next test's program connects to it, which
-  # fails that test with "recvmsg: Connection reset by peer". Does nothing when one is running;
-  # the server must not inherit the lock, or every other run would wait for it to end.
-  wineserver -p30 9>&- 2> /dev/null || true
+  # fails that test with "recvmsg: Connection reset by peer". The server must not inherit the
+  # lock, or every other run would wait for it to end.
+  if wineserver -p30 9>&- > /dev/null 2>&1; then
+    # A new server (status 2: one was running). Its background programs (services, the desktop)
+    # live as long as it does, and would otherwise be started by the first program run, holding
+    # that program's output open for 30 s (a pipe's reader, CTest's among them, waits for them)
+    # and, while they start, failing a window program started just then ("no driver").
+    # wineboot starts them with nothing to hold and returns once they are up.
+    wine wineboot 9>&- > /dev/null 2>&1 || true
+  fi
 ) 9> "$build/wineprefix.lock"
 
 [ "$display" = own ] || exec wine "$@"
