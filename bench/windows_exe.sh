@@ -47,7 +47,7 @@ for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$scratch/display")"
 # The prefix made and the server started (by wine-run.sh, as for the tests), and the server kept
 # running meanwhile; nothing of it may keep this script's output open.
-cmake/wine-run.sh "$build/tests/windows/sysinfo_probe.exe" > /dev/null 2>&1 || true
+cmake/wine-run.sh --keep-display "$build/tests/windows/sysinfo_probe.exe" > /dev/null 2>&1 || true
 wineserver -p60 > /dev/null 2>&1 || true
 
 now_us() { local t="${EPOCHREALTIME/./}"; echo "$((10#$t))"; }
@@ -66,10 +66,10 @@ measure() {  # measure <name> <program> <title>
   local workdir start window pid cpu_before
   workdir="$(mktemp -d -p "$scratch")"
   start=$(now_us)
-  (cd "$workdir" && exec wine "$2" > /dev/null 2>&1) &
+  (cd "$workdir" && exec wine "$2" > "$scratch/program.log" 2>&1) &
   app_pid=$!
   until window="$(window_of "$3")" && [ -n "$window" ]; do
-    kill -0 "$app_pid" 2> /dev/null || { echo "$2 ended without showing its window" >&2; exit 1; }
+    kill -0 "$app_pid" 2> /dev/null || { echo "$2 ended without showing its window:" >&2; cat "$scratch/program.log" >&2; exit 1; }
     (($(now_us) - start < 60000000)) || { echo "$2 showed no window in 60 s" >&2; exit 1; }
     sleep 0.01
   done

@@ -52,12 +52,12 @@ unset WAYLAND_DISPLAY
   # fails that test with "recvmsg: Connection reset by peer". The server must not inherit the
   # lock, or every other run would wait for it to end.
   if wineserver -p30 9>&- > /dev/null 2>&1; then
-    # A new server (status 2: one was running). Its background programs (services, the desktop)
-    # live as long as it does, and would otherwise be started by the first program run, holding
-    # that program's output open for 30 s (a pipe's reader, CTest's among them, waits for them)
-    # and, while they start, failing a window program started just then ("no driver").
-    # wineboot starts them with nothing to hold and returns once they are up.
-    wine wineboot 9>&- > /dev/null 2>&1 || true
+    # A new server (status 2: one was running). Its background services live as long as it
+    # does; started by the first program, they would hold that program's output open for 30 s
+    # (a pipe's reader, CTest among them, waits for them). wineboot starts them with nothing to
+    # hold and returns once they are up. Without the desktop: one started without a display
+    # lives on for a second, and a window program started meanwhile can make no window at all.
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;explorer.exe=d" wine wineboot 9>&- > /dev/null 2>&1 || true
   fi
 ) 9> "$build/wineprefix.lock"
 

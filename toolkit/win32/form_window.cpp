@@ -210,11 +210,14 @@ void FormWindow::askForAttention() {
   if (detached_ || GetForegroundWindow() == window_) return;
   FLASHWINFO flash{sizeof(FLASHWINFO), window_, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
   FlashWindowEx(&flash);
+  askingForAttention_ = true;
 }
 
 // Windows stops a FLASHW_TIMERNOFG flash itself when the window comes to the foreground; Wine
 // does not, so the window stops it when it is activated.
 void FormWindow::stopAskingForAttention() {
+  if (!askingForAttention_) return;
+  askingForAttention_ = false;
   FLASHWINFO stop{sizeof(FLASHWINFO), window_, FLASHW_STOP, 0, 0};
   FlashWindowEx(&stop);
 }

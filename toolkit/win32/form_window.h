@@ -102,6 +102,7 @@ class FormWindow : public ControlObserver {
   int nextControlId_ = 100;
   bool shownBefore_ = false;
   bool detached_ = false;
+  bool askingForAttention_ = false;
   HeldChanges heldChanges_{
       [this](Control& control, Property property) { showChange(control, property); }};
 };
