@@ -38,15 +38,17 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3> "$scratch/display" 2> /dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
 [ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$scratch/display")"
-# The prefix made (by wine-run.sh, as for the tests) and the server kept running meanwhile.
-cmake/wine-run.sh "$build/tests/windows/sysinfo_probe.exe" > /dev/null 2>&1 || true
-wineserver -p60 || true
+# The prefix made and the server started (by wine-run.sh, as for the tests), and the server kept
+# running meanwhile; nothing of it may keep this script's output open.
+cmake/wine-run.sh --keep-display "$build/tests/windows/sysinfo_probe.exe" > /dev/null 2>&1 || true
+wineserver -p60 > /dev/null 2>&1 || true
 
 now_us() { local t="${EPOCHREALTIME/./}"; echo "$((10#$t))"; }
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
@@ -64,9 +66,13 @@ measure() {  # measure <name> <program> <title>
   local workdir start window pid cpu_before
   workdir="$(mktemp -d -p "$scratch")"
   start=$(now_us)
-  (cd "$workdir" && exec wine "$2" > /dev/null 2>&1) &
+  (cd "$workdir" && exec wine "$2" > "$scratch/program.log" 2>&1) &
   app_pid=$!
-  until window="$(window_of "$3")" && [ -n "$window" ]; do sleep 0.01; done
+  until window="$(window_of "$3")" && [ -n "$window" ]; do
+    kill -0 "$app_pid" 2> /dev/null || { echo "$2 ended without showing its window:" >&2; cat "$scratch/program.log" >&2; exit 1; }
+    (($(now_us) - start < 60000000)) || { echo "$2 showed no window in 60 s" >&2; exit 1; }
+    sleep 0.01
+  done
   startup[$1]+="$((($(now_us) - start) / 1000)) "
   pid=$(xprop -id "$window" _NET_WM_PID | awk '{ print $3 }')
   sleep 10

@@ -49,9 +49,16 @@ unset WAYLAND_DISPLAY
   fi
   # One server for the whole run, kept 30 s after its last program. A server that ends as soon
   # as its programs do can be ending just when the next test's program connects to it, which
-  # fails that test with "recvmsg: Connection reset by peer". Does nothing when one is running;
-  # the server must not inherit the lock, or every other run would wait for it to end.
-  wineserver -p30 9>&- 2> /dev/null || true
+  # fails that test with "recvmsg: Connection reset by peer". The server must not inherit the
+  # lock, or every other run would wait for it to end.
+  if wineserver -p30 9>&- > /dev/null 2>&1; then
+    # A new server (status 2: one was running). Its background services live as long as it
+    # does; started by the first program, they would hold that program's output open for 30 s
+    # (a pipe's reader, CTest among them, waits for them). wineboot starts them with nothing to
+    # hold and returns once they are up. Without the desktop: one started without a display
+    # lives on for a second, and a window program started meanwhile can make no window at all.
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;explorer.exe=d" wine wineboot 9>&- > /dev/null 2>&1 || true
+  fi
 ) 9> "$build/wineprefix.lock"
 
 [ "$display" = own ] || exec wine "$@"

@@ -161,6 +161,33 @@ xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
 xdotool key --clearmodifiers Escape
 wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
 
+# The alarm while the About window is the active one: the main window asks for attention with
+# its task-bar button, and stops asking once it is clicked. Wine passes each on to the window
+# manager as a _NET_WM_STATE message (demands attention, and no longer) sent to the root window,
+# counted here. The alarm at 0:15 leaves the About window time to come up first.
+command -v xev > /dev/null || fail "xev is not installed (scripts/install-deps.sh test)"
+xev -root -event substructure > "$work/root_events" 2>&1 &
+state_messages() {
+  grep -A1 "ClientMessage event.*window $(printf '0x%x' "$main")," "$work/root_events" |
+    grep -c '(_NET_WM_STATE)'
+}
+at_least() { [ "$(state_messages)" -ge "$1" ]; }
+click 285 201
+xdotool key --clearmodifiers End BackSpace BackSpace BackSpace
+xdotool type --delay 50 15
+click 456 48  # Reset
+xdotool key --clearmodifiers ctrl+a
+wait_for 100 windows_named '^About' > /dev/null || fail "Ctrl+A opened no About window"
+about=$(windows_named '^About' | head -n 1)
+[ "$(state_messages)" -eq 0 ] || fail "the main window asked for attention before its alarm"
+wait_for 300 at_least 1 || fail "the alarm behind the About window asked for no attention"
+click 497 398  # a blank place of the main window, beside the About window
+wait_for 100 at_least 2 || fail "the main window kept asking for attention once clicked"
+eval "$(xdotool getwindowgeometry --shell "$about")"
+xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
+xdotool key --clearmodifiers Escape
+wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
+
 # Backwards, Save into slot 1: 160 bytes, record 1 saying backwards.
 click 430 144  # Backwards
 click 56 112   # Save
@@ -197,5 +224,6 @@ app_pid=
 [ "$status" -eq 0 ] || fail "the restarted program ended with status $status, not 0"
 
 echo "PASSED: title and size, green Stop, hand moving, Start/Stop, Preset Now, Reset, the alarm"
-echo "        blinking, Ctrl+A from a text box, System Information started and its message, Save"
+echo "        blinking, Ctrl+A from a text box, System Information started and its message, the"
+echo "        alarm asking for attention behind the About window, Save"
 echo "        and a restart loading it in a folder named outside ASCII, Ctrl+Q ending with 0"

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "toolkit/change_routing.h"
 #include "toolkit/menu.h"
 #include "toolkit/qt/accessibility.h"
 #include "toolkit/qt/geometry.h"
@@ -114,22 +115,16 @@ void FormWindow::propertyChanged(Control& control, Property property) {
 }
 
 void FormWindow::showChange(Control& control, Property property) {
-  if (&control == &form_) {
+  auto showForm = [this](Property property) {
     if (property == Property::Caption) setWindowTitle(toQString(form_.caption()));
     if (property == Property::Announcement) announce(*client_);
     client_->update();
-    return;
-  }
-  if (auto view = views_.find(&control); view != views_.end()) {
-    view->second->apply(property);
-    return;
-  }
-  if (control.kind() == Kind::Timer) return;
-  // A graphical control: its container paints it.
-  if (auto container = containers_.find(control.parent()); container != containers_.end()) {
-    container->second->showChange(control);
-    notifyGraphicalChange(*container->second, control);
-  }
+  };
+  routeChange(form_, control, property, views_, containers_, showForm,
+              [&control](ContainerWidget& container) {
+                container.showChange(control);
+                notifyGraphicalChange(container, control);
+              });
 }
 
 std::vector<ControlView*> FormWindow::viewsInTabOrder() const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/change_routing.h"
 #include "toolkit/menu.h"
 #include "toolkit/painting.h"
 #include "toolkit/text.h"
@@ -197,20 +198,28 @@ void FormWindow::propertyChanged(Control& control, Property property) {
 
 void FormWindow::showChange(Control& control, Property property) {
   if (detached_) return;
-  if (&control == &form_) {
+  auto showForm = [this](Property property) {
     if (property == Property::Caption) SetWindowTextW(window_, toWide(form_.caption()).c_str());
     InvalidateRect(client(), nullptr, FALSE);
-    return;
-  }
-  if (auto view = views_.find(&control); view != views_.end()) {
-    view->second->apply(property);
-    return;
-  }
-  if (control.kind() == Kind::Timer) return;
-  // A graphical control: its container paints it.
-  if (auto container = containers_.find(control.parent()); container != containers_.end()) {
-    container->second->showChange(control);
-  }
+  };
+  routeChange(form_, control, property, views_, containers_, showForm,
+              [&control](ContainerWindow& container) { container.showChange(control); });
+}
+
+void FormWindow::askForAttention() {
+  if (detached_ || GetForegroundWindow() == window_) return;
+  FLASHWINFO flash{sizeof(FLASHWINFO), window_, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+  FlashWindowEx(&flash);
+  askingForAttention_ = true;
+}
+
+// Windows stops a FLASHW_TIMERNOFG flash itself when the window comes to the foreground; Wine
+// does not, so the window stops it when it is activated.
+void FormWindow::stopAskingForAttention() {
+  if (!askingForAttention_) return;
+  askingForAttention_ = false;
+  FLASHWINFO stop{sizeof(FLASHWINFO), window_, FLASHW_STOP, 0, 0};
+  FlashWindowEx(&stop);
 }
 
 // The window's outer size makes the client area exactly the design's at the window's DPI; a
@@ -441,6 +450,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         if (HWND focus = GetFocus(); focus && IsChild(window_, focus)) lastFocus_ = focus;
       } else if (!detached_) {
+        stopAskingForAttention();
         if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_)) {
           SetFocus(lastFocus_);
         } else {

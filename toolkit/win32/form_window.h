@@ -62,6 +62,9 @@ class FormWindow : public ControlObserver {
   // default and cancel buttons, Alt with a caption's access key. True when the key was used.
   bool translateKey(MSG& message);
 
+  // Flashes the task-bar button while another window is the active one, until this one is.
+  void askForAttention();
+
   void showToolTip(HWND handle, const std::string& toolTip);
   // What assistive technology reads of a control's or container's window: its accessible name
   // and tooltip, and a container's painted children, which have no windows of their own. Null
@@ -83,6 +86,7 @@ class FormWindow : public ControlObserver {
   void fixSize();
   void changeDpi(int dpi, const RECT& suggested);
   void showChange(Control& control, Property property);
+  void stopAskingForAttention();
 
   Form& form_;
   HWND window_ = nullptr;
@@ -98,6 +102,7 @@ class FormWindow : public ControlObserver {
   int nextControlId_ = 100;
   bool shownBefore_ = false;
   bool detached_ = false;
+  bool askingForAttention_ = false;
   HeldChanges heldChanges_{
       [this](Control& control, Property property) { showChange(control, property); }};
 };

@@ -82,8 +82,16 @@ void paintLabel(const Canvas& canvas, const Label& label) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, toColorRef(label.foreColour()));
   const std::wstring caption = toWide(label.caption());
-  // Wrapped at word boundaries and cut at the label's edges; "&" marks an access key.
-  DrawTextW(dc, caption.c_str(), -1, &area, alignmentOf(label.alignment) | DT_TOP | DT_WORDBREAK);
+  // Wrapped at word boundaries and cut at the label's edges; "&" marks an access key. A label
+  // one line high keeps its caption on that line, running on past its edge where the font is
+  // wider than the one the design was laid out in (Wine's Tahoma is), rather than wrapping its
+  // last word onto a line no one sees.
+  TEXTMETRICW font{};
+  GetTextMetricsW(dc, &font);
+  const bool oneLine = area.bottom - area.top < 2 * font.tmHeight;
+  DrawTextW(
+      dc, caption.c_str(), -1, &area,
+      alignmentOf(label.alignment) | DT_TOP | (oneLine ? DT_SINGLELINE | DT_NOCLIP : DT_WORDBREAK));
   SelectObject(dc, oldFont);
 }
 

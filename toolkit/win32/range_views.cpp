@@ -37,7 +37,7 @@ SliderView::SliderView(Slider& slider, FormWindow& window, HWND parent)
     : ViewOf(slider, window,
              createControlWindow(
                  TRACKBAR_CLASSW,
-                 WS_TABSTOP | TBS_AUTOTICKS |
+                 WS_TABSTOP | TBS_AUTOTICKS | TBS_FIXEDLENGTH |
                      // Ticks below, or right of a vertical one. Min is at the
                      // top, and the Up arrow moves the handle up, towards it.
                      (slider.orientation() == Orientation::Vertical ? TBS_VERT | TBS_RIGHT
@@ -51,6 +51,12 @@ SliderView::SliderView(Slider& slider, FormWindow& window, HWND parent)
 HBRUSH SliderView::background(HDC dc) { return containerBackground(control(), dc, brush_); }
 
 void SliderView::applyOwn(Property property) {
+  if (property == Property::Bounds) {
+    // The system's thumb keeps its 96-DPI length at every DPI; this one grows with the window's.
+    constexpr int thumbLengthAt96Dpi = 21;
+    SendMessageW(handle(), TBM_SETTHUMBLENGTH, std::lround(thumbLengthAt96Dpi * window().scale()),
+                 0);
+  }
   if (property == Property::Range) {
     SendMessageW(handle(), TBM_SETRANGEMIN, FALSE, model().min());
     SendMessageW(handle(), TBM_SETRANGEMAX, TRUE, model().max());

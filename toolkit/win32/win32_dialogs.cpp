@@ -12,6 +12,12 @@ namespace {
 // modal to every window of the thread.
 HWND activeOwner() { return GetActiveWindow(); }
 
+// Windows gives the owner back the keyboard when a modal box closes; under Wine without a window
+// manager the keyboard's focus is left nowhere until the user clicks a window.
+void giveBackFocus(HWND owner) {
+  if (owner != nullptr && IsWindow(owner)) SetForegroundWindow(owner);
+}
+
 }  // namespace
 
 void Win32MessageBox::show(std::string_view text, std::string_view title) {
@@ -20,6 +26,7 @@ void Win32MessageBox::show(std::string_view text, std::string_view title) {
   if (owner == nullptr) style |= MB_TASKMODAL;
   MessageBoxW(owner, toWide(text).c_str(), toWide(title.empty() ? appTitle_ : title).c_str(),
               style);
+  giveBackFocus(owner);
 }
 
 std::optional<Colour> Win32ColourDialog::choose(Colour initial) {
@@ -30,7 +37,9 @@ std::optional<Colour> Win32ColourDialog::choose(Colour initial) {
                                              : static_cast<COLORREF>(initial & 0x00FFFFFF);
   dialog.lpCustColors = customColours_;
   dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-  if (!ChooseColorW(&dialog)) return std::nullopt;  // Cancel, or the dialog could not open
+  const bool chosen = ChooseColorW(&dialog);
+  giveBackFocus(dialog.hwndOwner);
+  if (!chosen) return std::nullopt;  // Cancel, or the dialog could not open
   return static_cast<Colour>(dialog.rgbResult & 0x00FFFFFF);
 }
 

@@ -69,6 +69,10 @@ void Win32WindowSystem::unload(Form& form) {
   if (windows_.empty()) PostQuitMessage(0);
 }
 
+void Win32WindowSystem::askForAttention(Form& form) {
+  if (FormWindow* window = windowOf(form)) window->askForAttention();
+}
+
 void Win32WindowSystem::destroyUnloaded() { unloaded_.clear(); }
 
 void Win32WindowSystem::catchUpBegins() {

@@ -30,6 +30,7 @@ class Win32WindowSystem : public WindowSystem, public CatchUpListener {
 
   void show(Form& form) override;
   void unload(Form& form) override;
+  void askForAttention(Form& form) override;
   void catchUpBegins() override;
   void catchUpEnds() override;
 
