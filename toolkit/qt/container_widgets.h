@@ -26,7 +26,8 @@ class ContainerWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  virtual void paintBackground(QPainter& painter) = 0;
+  // Paints the container's own background within `area`, where this paint is clipped to.
+  virtual void paintBackground(QPainter& painter, const QRect& area) = 0;
 
  private:
   // The pixels a child's painting touches, within this widget.
@@ -42,7 +43,7 @@ class ClientAreaWidget : public ContainerWidget {
   ClientAreaWidget(const Form& form, QWidget* parent);
 
  protected:
-  void paintBackground(QPainter& painter) override;
+  void paintBackground(QPainter& painter, const QRect& area) override;
 
  private:
   const Form& form_;
@@ -54,7 +55,7 @@ class FrameWidget : public ContainerWidget {
   FrameWidget(const Frame& frame, QWidget* parent);
 
  protected:
-  void paintBackground(QPainter& painter) override;
+  void paintBackground(QPainter& painter, const QRect& area) override;
 
  private:
   const Frame& frame_;
