@@ -69,6 +69,10 @@ FrmAbout::FrmAbout(tk::Platform& platform)
   Line1[0].setBorderColour(0xFFFFFF);
   Line1[1].setBorderColour(0x808080);
   Line1[1].style = tk::LineStyle::InsideSolid;
+  // The labels are read as they stand; the picture and the buttons say what they are.
+  picIcon.setAccessibility("Stopwatch icon");
+  cmdOK.setAccessibleDescription("Closes this window");
+  cmdSysInfo.setAccessibleDescription("Starts the System Information tool");
 
   onLoad = [this] { fillInTitleAndVersion(); };
   cmdOK.onClick = [this] { unload(); };

@@ -3,13 +3,19 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
 
 #include "about/system_registry.h"
 #include "app_info.h"
 #include "clock/frm_clock.h"
+#include "display.h"
 #include "toolkit/qt/qt_platform.h"
 
 int main(int argc, char* argv[]) {
+  if (const auto why = app::whyNoDisplay()) {
+    std::cerr << app_info::title << ": no display could be opened: " << *why << ".\n";
+    return 1;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(app_info::title));
   QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

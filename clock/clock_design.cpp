@@ -44,9 +44,9 @@ ClockDesign::ClockDesign(tk::Platform& platform)
 }
 
 // What each control is for, for screen readers; and a tooltip where a control shows no readable
-// text of its own (the slot buttons and the digital switch show only their boxes).
+// text of its own (the slot buttons and the digital switch show only their boxes). The window
+// names Start/Stop and the dial anew as the watch runs.
 void ClockDesign::describeForAssistiveTechnology() {
-  cmdStartStop.setAccessibility("Start or stop the stopwatch");
   cmdReset.setAccessibility("Reset the reading to zero");
   cmdPreset.setAccessibility("Preset the reading from the two lists");
   optBackwards.setAccessibility("Count backwards");
@@ -57,7 +57,11 @@ void ClockDesign::describeForAssistiveTechnology() {
   sldColourPick.setAccessibility("Colour target",
                                  "Colour target: second hand, minute hand, digital border, "
                                  "stopwatch face or digital digits, top to bottom");
+  sldColourPick.setPositionNames({lblColourSecondHand.caption(), lblColourMinuteHand.caption(),
+                                  lblColourDigitalBorder.caption(), lblColourFace.caption(),
+                                  lblColourDigits.caption()});
   chkDigitalToggle.setAccessibility("Digital Clock On", "Show the digital readout");
+  chkDigitalToggle.setAccessibleDescription("Shows the digital readout");
   txtMinutes.setAccessibility("Alarm minute", "Alarm minute, -59 to 59");
   txtSeconds.setAccessibility("Alarm second", "Alarm second, -59 to 59");
   lstAlarm.setAccessibility("Alarm on or off");
@@ -71,6 +75,16 @@ void ClockDesign::describeForAssistiveTechnology() {
   }
   frmLoadSave.setAccessibility("Load and save slots");
   frmDigital.setAccessibility("Digital readout");
+  lblDigitalClockMinutes.setAccessibleDescription("Minutes of the reading");
+  lblDigitalClockSeconds.setAccessibleDescription("Seconds of the reading");
+  lblAlarmMinutes.setAccessibleDescription("Alarm minute");
+  lblAlarmSeconds.setAccessibleDescription("Alarm second");
+  // The dial is always on screen, whatever the digital switch says: it carries the reading as
+  // words.
+  Clockface.setAccessibleRole(tk::AccessibleRole::StaticText);
+  Clockface.setAccessibleDescription("Reading of the stopwatch");
+  imgAlarm.setAccessibility("Alarm");
+  imgAlarm.setAccessibleDescription("Blinks when the reading reaches the alarm time");
 }
 
 tk::OptionButton& ClockDesign::slotOption(int slot) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "about/frm_about.h"
+#include "clock/spoken_reading.h"
 
 namespace clock_window {
 
@@ -11,7 +12,11 @@ using settings::flagFalse;
 using settings::flagTrue;
 using settings::isSet;
 
-FrmClock::FrmClock(tk::Platform& platform) : ClockDesign(platform) { wireHandlers(); }
+FrmClock::FrmClock(tk::Platform& platform) : ClockDesign(platform) {
+  wireHandlers();
+  describeRunState();
+  Clockface.setAccessibleName(spokenReading(minutes_, seconds_));
+}
 
 FrmClock::~FrmClock() = default;
 
@@ -21,6 +26,11 @@ void FrmClock::wireHandlers() {
   mnuAbout.onClick = [this] {
     if (!frmAbout_) frmAbout_ = std::make_unique<about::FrmAbout>(platform());
     frmAbout_->show();
+  };
+  // Closing the main window ends the program: an About window left minimised or hidden must not
+  // keep it running unseen.
+  onUnload = [this] {
+    if (frmAbout_) frmAbout_->unload();
   };
 
   Timer1.onTimer = [this] { tick(); };
@@ -33,9 +43,14 @@ void FrmClock::wireHandlers() {
     seconds_ = tk::checked16(lstSeconds.listIndex());
     minutes_ = tk::checked16(lstMinutes.listIndex());
   };
-  optBackwards.onClick = [this] { settings_.backwards = flagTrue; };
-  optForwards.onClick = [this] { settings_.backwards = flagFalse; };
+  optBackwards.onClick = [this] {
+    if (!showingRecord_) settings_.backwards = flagTrue;
+  };
+  optForwards.onClick = [this] {
+    if (!showingRecord_) settings_.backwards = flagFalse;
+  };
   chkDigitalToggle.onClick = [this] {
+    if (showingRecord_) return;
     settings_.digitalOn = settings::toFlag(chkDigitalToggle.value() == tk::CheckBox::Checked);
   };
 
@@ -125,11 +140,14 @@ void FrmClock::tick() {
   }
 }
 
-// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms.
+// The first blink comes 10 ms after the alarm tick, the later ones every 100 ms. A window that
+// is minimised or behind others asks the user to come to it, or nobody would see the blinking.
 void FrmClock::startFlash() {
+  announce("Alarm: " + spokenReading(minutes_, seconds_));
   flashCount_ = 0;
   TimerAlarmFlash.setEnabled(true);
   TimerAlarmFlash.setInterval(10);
+  platform().windows.askForAttention(*this);
 }
 
 // One blink: the readout and the alarm picture each toggle.
@@ -159,6 +177,7 @@ void FrmClock::updateDisplay() {
   minuteHand.setX2(ends.minuteX);
   minuteHand.setY2(ends.minuteY);
   ProgressBar.setValue(std::abs(seconds_));
+  Clockface.setAccessibleName(spokenReading(minutes_, seconds_));
 }
 
 void FrmClock::startStopClicked() {
@@ -172,6 +191,15 @@ void FrmClock::startStopClicked() {
     Timer1.setEnabled(true);
     cmdStartStop.setCaption("Stop");
   }
+  describeRunState();
+}
+
+// The caption says what pressing does next; a screen reader also hears where the watch stands.
+void FrmClock::describeRunState() {
+  const bool running = cmdStartStop.caption() == "Stop";
+  cmdStartStop.setAccessibleName(running ? "Stop the stopwatch" : "Start the stopwatch");
+  cmdStartStop.setAccessibleDescription(running ? "The stopwatch is running"
+                                                : "The stopwatch is stopped");
 }
 
 }  // namespace clock_window

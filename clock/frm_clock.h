@@ -52,6 +52,7 @@ class FrmClock : public ClockDesign {
   void alarmFlashTimer();
   void endFlash();
   bool flashing() const;
+  void describeRunState();
 
   // shown_settings.cpp: the alarm time and switch, the colours and showing a whole record.
   void alarmBoxChanged(tk::TextBox& box, tk::Label& echo, std::int16_t& field);
@@ -68,7 +69,6 @@ class FrmClock : public ClockDesign {
   int chosenSlot();
   bool slotSaved(int slot) const;
   void loadSlotsFromFile();
-  void saveSlotsToFile();
   void showSaveFileError(const store::FileResult& result);
 
   std::int16_t seconds_ = 0;
@@ -76,6 +76,7 @@ class FrmClock : public ClockDesign {
   DialGeometry dial_{0, 0, 0, 0.0};
   std::int16_t flashCount_ = 0;
   bool alarmInCatchUp_ = false;  // reached by a tick of the catch-up under way
+  bool showingRecord_ = false;   // the direction and digital switch show the record's own
   settings::ClockSettings settings_ = settings::defaultSettings;
   settings::Slots slots_{};
   store::SaveFile saveFile_;

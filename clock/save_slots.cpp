@@ -4,7 +4,6 @@
 
 namespace clock_window {
 
-using settings::flagFalse;
 using settings::flagTrue;
 
 bool FrmClock::slotSaved(int slot) const {
@@ -35,13 +34,16 @@ int FrmClock::chosenSlot() {
   return chosen;
 }
 
+// Save and Clear Saved change only their own part of the file as it is now (another copy of the
+// program may have saved other slots since this one read it); the slots then show the file.
 void FrmClock::saveClicked() {
-  auto& slot = slots_[static_cast<std::size_t>(chosenSlot() - 1)];
-  slot = settings_;
-  slot.saved = flagTrue;
+  settings::ClockSettings record = settings_;
+  record.saved = flagTrue;
+  const store::FileResult result =
+      saveFile_.update(slots_, store::SlotsChange::saveInto(chosenSlot(), record));
   applySettings();
   cmdLoad.setEnabled(true);
-  saveSlotsToFile();
+  if (!result) showSaveFileError(result);
 }
 
 void FrmClock::loadClicked() {
@@ -53,8 +55,8 @@ void FrmClock::clearSavedClicked() {
   // A momentary button: ticking it clears the slots, and it unticks itself at once. Unticking
   // raises this handler once more, which finds the box unticked and does nothing.
   if (chkClearSaved.value() == tk::CheckBox::Checked) {
-    for (auto& slot : slots_) slot.saved = flagFalse;
-    saveSlotsToFile();
+    const store::FileResult result = saveFile_.update(slots_, store::SlotsChange::clearSaved());
+    if (!result) showSaveFileError(result);
     applySettings();
     optLoadSaveOne.setValue(true);
   }
@@ -64,11 +66,6 @@ void FrmClock::clearSavedClicked() {
 void FrmClock::loadSlotsFromFile() {
   const store::FileResult result = saveFile_.load(slots_);
   applySettings();
-  if (!result) showSaveFileError(result);
-}
-
-void FrmClock::saveSlotsToFile() {
-  const store::FileResult result = saveFile_.save(slots_);
   if (!result) showSaveFileError(result);
 }
 

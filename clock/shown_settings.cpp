@@ -3,32 +3,31 @@
 
 #include <cmath>
 
+#include "clock/colour_targets.h"
 #include "clock/frm_clock.h"
 
 namespace clock_window {
 
 using settings::isSet;
 
-namespace {
-
-// The slider's positions, in the order its tooltip lists them.
-enum class ColourTarget { SecondHand = 0, MinuteHand = 1, DigitalBorder = 2, Face = 3, Digits = 4 };
-
-tk::Colour& colourField(settings::ClockSettings& s, ColourTarget target) {
-  switch (target) {
-    case ColourTarget::SecondHand:
-      return s.secondHandColour;
-    case ColourTarget::MinuteHand:
-      return s.minuteHandColour;
-    case ColourTarget::DigitalBorder:
-      return s.digitalBorderColour;
-    case ColourTarget::Face:
-      return s.faceColour;
-    case ColourTarget::Digits:
-      break;
+tk::Colour* colourFieldAt(settings::ClockSettings& settings, int position) {
+  switch (position) {
+    case 0:
+      return &settings.secondHandColour;
+    case 1:
+      return &settings.minuteHandColour;
+    case 2:
+      return &settings.digitalBorderColour;
+    case 3:
+      return &settings.faceColour;
+    case 4:
+      return &settings.digitsColour;
+    default:
+      return nullptr;
   }
-  return s.digitsColour;
 }
+
+namespace {
 
 // A record from the file may hold any 16-bit alarm time. One outside -59..59 shows and counts as
 // 0, as a typed one does.
@@ -60,7 +59,9 @@ void FrmClock::alarmSwitchClicked() {
 // Cancelling the dialog changes nothing.
 void FrmClock::changeColourClicked() {
   if (!CommonDialog.showColour()) return;
-  colourField(settings_, static_cast<ColourTarget>(sldColourPick.value())) = CommonDialog.colour();
+  if (tk::Colour* field = colourFieldAt(settings_, sldColourPick.value())) {
+    *field = CommonDialog.colour();
+  }
   showColours();
 }
 
@@ -96,9 +97,13 @@ void FrmClock::applySettings() {
   lblAlarmSeconds.setCaption(tk::decimalText(settings_.alarmSeconds));
   lstAlarm.setListIndex(isSet(settings_.alarmOn) ? 0 : 1);
 
+  // Their Clicks, raised here, leave the record alone: a flag the file holds as 1 or 0x8000
+  // stays so, where the handlers would write -1.
+  showingRecord_ = true;
   (isSet(settings_.backwards) ? optBackwards : optForwards).setValue(true);
   chkDigitalToggle.setValue(isSet(settings_.digitalOn) ? tk::CheckBox::Checked
                                                        : tk::CheckBox::Unchecked);
+  showingRecord_ = false;
   enableSlotControls();
 }
 

@@ -1,10 +1,17 @@
 #!/bin/sh
-# Runs a Windows program under Wine: wine-run.sh <program.exe> [arguments...]
+# Runs a Windows program under Wine: wine-run.sh [--own-display | --keep-display] <program.exe>
+# [arguments...]. Without a display Wine makes no window at all: --own-display runs the program on
+# a private virtual X display of its own (for tests of windows), --keep-display on $DISPLAY.
 # The Wine prefix is the build folder's own ("wineprefix" beside CMakeCache.txt, found upwards
 # from the program), made on first use; the user's ~/.wine is never touched. Runs that start at
 # the same time wait for the one that makes the prefix.
 set -eu
 
+display=none
+case "${1:-}" in
+  --own-display) display=own; shift ;;
+  --keep-display) display=keep; shift ;;
+esac
 program=$1
 build=$(cd "$(dirname "$program")" && pwd)
 while [ ! -f "$build/CMakeCache.txt" ]; do
@@ -23,8 +30,10 @@ export LC_ALL=C.UTF-8
 # No debug chatter, and no offer to download Mono or Gecko for a prefix that needs neither.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# The tests open no windows; without a display Wine never tries to show one.
-unset DISPLAY WAYLAND_DISPLAY
+# Most tests open no windows; without a display Wine never tries to show one. The real-window
+# tests bring their own X display, and Wine's windows are X windows on it.
+unset WAYLAND_DISPLAY
+[ "$display" = keep ] || unset DISPLAY
 
 (
   flock 9
@@ -45,4 +54,24 @@ unset DISPLAY WAYLAND_DISPLAY
   wineserver -p30 9>&- 2> /dev/null || true
 ) 9> "$build/wineprefix.lock"
 
-exec wine "$@"
+[ "$display" = own ] || exec wine "$@"
+
+# A display for this program alone, numbered by the server; it goes when the program ends.
+if ! command -v Xvfb > /dev/null; then
+  echo "wine-run.sh: Xvfb is not installed (scripts/install-deps.sh test)" >&2
+  exit 1
+fi
+display_file=$(mktemp)
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3> "$display_file" 2> /dev/null &
+xvfb_pid=$!
+trap 'kill $xvfb_pid 2> /dev/null; rm -f "$display_file"' EXIT
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+if [ ! -s "$display_file" ]; then
+  echo "wine-run.sh: Xvfb did not start" >&2
+  exit 1
+fi
+export DISPLAY=":$(cat "$display_file")"
+wine "$@"

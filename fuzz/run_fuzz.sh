@@ -30,12 +30,12 @@ build() {
   cmake --build "$build_dir" -j2 --target save_file_fuzz number_fuzz
 }
 
-# Seeds for the save file: three fault bytes (0f 00 00: no fault) and then the file: empty, cut
+# Seeds for the save file: three fault bytes (ff 00 00: no fault) and then the file: empty, cut
 # inside slot 2, the default record marked saved in slot 1, bytes beyond the five records; and
 # one seed each for a failing write, an in-place write and a power cut.
 seed_save_file() {
   local corpus=$1
-  local clean='\017\0\0'
+  local clean='\377\0\0'
   printf "$clean" > "$corpus/empty"
   { printf "$clean"; head -c 40 /dev/zero | tr '\0' '\377'; } > "$corpus/short"
   {
@@ -45,8 +45,8 @@ seed_save_file() {
   } > "$corpus/defaults"
   { printf "$clean"; seq 1 80 | head -c 200; } > "$corpus/tail"
   { printf '\010\004\0'; seq 1 80 | head -c 200; } > "$corpus/failing-write"
-  { printf '\017\0\001'; seq 1 80 | head -c 200; } > "$corpus/another-users-file"
-  { printf '\017\0\042'; seq 1 80 | head -c 200; } > "$corpus/power-cut"
+  { printf '\377\0\001'; seq 1 80 | head -c 200; } > "$corpus/another-users-file"
+  { printf '\377\0\042'; seq 1 80 | head -c 200; } > "$corpus/power-cut"
 }
 
 seed_number() {

@@ -1,14 +1,15 @@
 // Feeds arbitrary bytes to the save file as its content, loads the slots from it and saves them
 // back, through the fault-injecting file layer. The input's first three bytes steer the faults:
 //
-//   byte 0: the step that fails (0..14, see Step), or none (15)
+//   byte 0: the step that fails (below stepCount, see Step), or none (any other value)
 //   byte 1: which error (low 3 bits) at which call of the step (next 2 bits, plus one)
 //   byte 2: bit 0: every file reads as another user's (the in-place write); bit 1: the power is
 //           cut after (byte 2 >> 2) calls instead of a step failing
 //
 // and the rest is the file. Without faults the first 160 bytes must come back unchanged (a
 // shorter file comes back with its bytes followed by zeros up to 160) and everything beyond them
-// must be kept. With faults a failed load leaves the slots untouched, a save leaves the old file
+// must be kept, and a save into one slot by a copy that never read the file changes only that
+// record. With faults a failed load leaves the slots untouched, a save leaves the old file
 // or the new one, each failure has a message naming the file, and the next clean start leaves no
 // temporary file behind.
 
@@ -80,15 +81,24 @@ class ScratchFolderLayer final : public store::FileLayer {
   ErrorCode setPermissions(Handle file, unsigned permissions) override {
     return real_.setPermissions(file, permissions);
   }
+  ErrorCode setGroup(Handle file, unsigned group) override { return real_.setGroup(file, group); }
   ErrorCode sync(Handle file) override { return real_.sync(file); }
   ErrorCode close(Handle file) override { return real_.close(file); }
   ErrorCode rename(const std::string& from, const std::string& to) override {
     return real_.rename(in(from), in(to));
   }
+  ErrorCode renameToFreeName(const std::string& from, const std::string& to) override {
+    return real_.renameToFreeName(in(from), in(to));
+  }
   ErrorCode remove(const std::string& path) override { return real_.remove(in(path)); }
   ErrorCode syncFolder(const std::string& path) override { return real_.syncFolder(in(path)); }
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    return real_.tryLock(in(path), out);
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
+  std::uint64_t unguessableNumber() override { return real_.unguessableNumber(); }
 
  private:
   std::string in(const std::string& path) const { return at(path).string(); }
@@ -126,8 +136,8 @@ struct Faults {
 Faults faultsFrom(const std::uint8_t* data) {
   static const ErrorCode errors[] = {EIO, EACCES, EPERM, EROFS, ENOSPC, EDQUOT, EBUSY, EXDEV};
   Faults f;
-  f.any = (data[0] & 0x0F) != 0x0F || (data[2] & 2) != 0;
-  f.step = static_cast<Step>(std::min(data[0] & 0x0F, static_cast<int>(Step::syncFolder)));
+  f.any = data[0] < store_test::stepCount || (data[2] & 2) != 0;
+  f.step = static_cast<Step>(std::min<int>(data[0], store_test::stepCount - 1));
   f.error = errors[data[1] & 7];
   f.occurrence = ((data[1] >> 3) & 3) + 1;
   f.anotherUsersFile = (data[2] & 1) != 0;
@@ -147,6 +157,40 @@ void apply(const Faults& f, FaultyFileLayer& files) {
 void expectNamesTheFile(const store::FileResult& result, const char* what) {
   if (!result && result.message().find("\"fileClockSave.bin\"") == std::string::npos) {
     fail(std::string(what) + " message without the file's name: " + result.message());
+  }
+}
+
+// A save into one slot by a copy that never read the file: only that record may change. Where
+// the faults keep the file from being read, the copy's own (empty) slots stand for it.
+void checkUpdate(const Faults& faults, int slot) {
+  const Bytes before = readFile();
+  settings::ClockSettings record = settings::defaultSettings;
+  record.alarmMinutes = 7;
+  record.saved = settings::flagTrue;
+  const auto withRecord = [&](Bytes bytes) {
+    if (bytes.size() < store::imageSize) bytes.resize(store::imageSize, 0);
+    settings::Slots one{};
+    one[static_cast<std::size_t>(slot - 1)] = record;
+    const store::SlotsImage image = store::encodeSlots(one);
+    const std::size_t at = store::recordSize * static_cast<std::size_t>(slot - 1);
+    std::copy(image.begin() + at, image.begin() + at + store::recordSize, bytes.begin() + at);
+    return bytes;
+  };
+  Bytes unread = before;
+  std::fill_n(unread.begin(), std::min(unread.size(), store::imageSize), 0);
+  const Bytes merged = withRecord(before);
+
+  FaultyFileLayer files(scratch());
+  if (faults.any) apply(faults, files);
+  settings::Slots slots{};
+  const store::FileResult result =
+      store::SaveFile(files).update(slots, store::SlotsChange::saveInto(slot, record));
+  expectNamesTheFile(result, "update");
+  const Bytes after = readFile();
+  if (!faults.any && (!result || after != merged))
+    fail("update without faults: " + result.message());
+  if (after != before && after != merged && after != withRecord(unread)) {
+    fail("update changed more than its own record");
   }
 }
 
@@ -185,6 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes after = readFile();
   if (after != saved && after != old) fail("save left neither the old file nor the new one");
   if (result && !files.powerWasCut() && after != saved) fail("a save that succeeded lost bytes");
+
+  checkUpdate(faults, old.empty() ? 1 : 1 + old[0] % settings::slotCount);
 
   // The next start cleans up whatever the faults left.
   settings::Slots again{};

@@ -5,7 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+# A listing git refuses (not a clone, or one owned by another user) or an empty one fails: a
+# check that found nothing to check has checked nothing.
+listing=$(git ls-files '*.cpp' '*.h') || { echo "Format: git could not list the C++ files." >&2; exit 1; }
+[ -n "$listing" ] || { echo "Format: found no C++ files to check." >&2; exit 1; }
+mapfile -t sources <<< "$listing"
 if [ "${1:-}" != --check ]; then
   clang-format -i "${sources[@]}"
   exit 0

@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev libgl-dev libxkbcommon-dev libxcb1-dev
 )
 test_packages=(
   git clang-format qt6-base-dev-tools
@@ -15,7 +15,8 @@ test_packages=(
   desktop-file-utils appstream
   clang libfuzzer-14-dev libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 googletest
-  weston qt6-wayland
+  weston qt6-wayland openbox
+  at-spi2-core python3-pyatspi dbus-daemon
 )
 
 case "${1:-}" in
@@ -36,7 +37,10 @@ done
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo > /dev/null; then
-    echo "Missing packages: ${missing[*]}. Run this as root, or install sudo." >&2
+    # Only the installing needs root: a build made as root is root's, and you could not write it.
+    echo "Missing packages: ${missing[*]}." >&2
+    echo "Install them as root with this step alone: su -c '$(realpath "$0") $1'" >&2
+    echo "(or install sudo), then build and run as yourself." >&2
     exit 1
   fi
   sudo=(sudo)

@@ -1,12 +1,14 @@
 #include "store/save_file.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "store/record_codec.h"
@@ -19,6 +21,12 @@ constexpr int maxLinkHops = 40;
 constexpr std::size_t copyChunk = 64 * 1024;
 // Only these bits carry over to a new file: never setuid, setgid, sticky or execute.
 constexpr unsigned readWriteBits = 0666;
+// A temporary file is open to its owner alone until it has the old file's group.
+constexpr unsigned ownerBits = 0600;
+// Random temporary names clash only with names planted on purpose; a few tries are plenty.
+constexpr int temporaryNameTries = 10;
+// How often a save starts over when someone else makes or removes a file of its name meanwhile.
+constexpr int saveTries = 10;
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
@@ -59,7 +67,12 @@ const char* windowsWording(ErrorCode reason) {
 std::string reasonText(ErrorCode reason) {
   if (reason == notARegularFile) return "It is not a regular file";
   if (reason == foreignLink) return "It is not followed";
+  if (reason == foreignHardLink) return "It is not written";
   if (reason == fileInUse) return "Another program has it open; close it there and try again";
+  if (reason == lockedElsewhere) {
+    return "Another copy of the stopwatch, or another program, keeps it locked; nothing was "
+           "written, try again";
+  }
 #ifdef _WIN32
   if (const char* wording = windowsWording(reason)) return wording;
 #endif
@@ -73,7 +86,16 @@ struct Problem {
 
   ErrorCode reason;
   std::string where;
+  // Someone made, removed or linked the file's name (or a folder on its way) since it was looked
+  // at: the save looks again.
+  bool nameChanged = false;
 };
+
+Problem nameChanged(ErrorCode reason) {
+  Problem problem(reason, "another program made or removed a file of that name during the save");
+  problem.nameChanged = true;
+  return problem;
+}
 
 FileResult failure(const char* what, const Problem& problem) {
   std::string message = std::string(what) + " " + inQuotes(saveFileName) + ": ";
@@ -168,16 +190,22 @@ ErrorCode writeFully(FileLayer& files, FileLayer::Handle file,
   return 0;
 }
 
-// Copies everything the old file holds beyond the slots' image to the end of the new one.
-ErrorCode copyTail(FileLayer& files, FileLayer::Handle from, FileLayer::Handle to) {
+// Copies what the old file holds beyond the slots' image, up to `end` (its size when it was
+// opened), to the end of the new one: a file that someone keeps writing cannot keep it busy.
+ErrorCode copyTail(FileLayer& files, FileLayer::Handle from, FileLayer::Handle to,
+                   std::uint64_t end) {
   std::vector<std::uint8_t> chunk(copyChunk);
-  for (std::uint64_t offset = imageSize;;) {
+  for (std::uint64_t offset = imageSize; offset < end;) {
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(copyChunk, end - offset));
     std::size_t got = 0;
-    if (ErrorCode error = readFully(files, from, offset, chunk, got)) return error;
+    if (ErrorCode error = readFully(files, from, offset, std::span(chunk).first(wanted), got)) {
+      return error;
+    }
     if (got == 0) return 0;
     if (ErrorCode error = writeFully(files, to, std::span(chunk).first(got))) return error;
     offset += got;
   }
+  return 0;
 }
 
 // The file the save file's name finally leads to, and what is there now, if anything.
@@ -187,36 +215,72 @@ struct Target {
   FileStatus status;
 };
 
-// Follows symbolic links from the save file's name, one at a time. Only a link that the user
-// (or root) owns is followed: in a folder shared with others, a link of someone else's could
-// send our write to any file the user may change.
-Problem findTarget(FileLayer& files, Target& target) {
-  for (int hop = 0; hop < maxLinkHops; ++hop) {
-    const ErrorCode error = files.linkStatus(target.path, target.status);
-    if (error == ENOENT) return {};  // nothing there yet
-    if (error) return {error};
-    if (!target.status.isLink) {
-      target.exists = true;
-      return {};
-    }
-    if (target.status.owner == Owner::other) {
-      return {foreignLink,
-              "the symbolic link " + inQuotes(target.path) + " belongs to another user"};
-    }
-    std::string pointee;
-    if (ErrorCode readError = files.readLink(target.path, pointee)) return {readError};
-    std::filesystem::path next(pointee);
-    if (next.is_relative()) next = std::filesystem::path(target.path).parent_path() / next;
-    target.path = next.string();
-  }
-  return {ELOOP};
+// The folder above `folder`, which holds no links: "" is the current folder.
+std::filesystem::path parentOf(const std::filesystem::path& folder) {
+  if (folder.empty() || folder.filename() == "..") return folder / "..";
+  if (folder == folder.root_path()) return folder;  // "/.." is "/"
+  return folder.parent_path();
 }
 
-// Temporary files are named "<file>.<process id>-<count>-<attempt>.tmp", beside the file.
+// Follows symbolic links from the save file's name, one part of the path at a time, so that a
+// folder on the way that is a link passes the same check as the file's own name. Only a link
+// that the user (or root) owns is followed: in a folder shared with others, a link of someone
+// else's could send our write to any file the user may change. The path found holds no link at
+// all, and the file layer refuses one put on the way later.
+Problem findTarget(FileLayer& files, Target& target) {
+  std::filesystem::path folder;                  // walked so far, without links; "": here
+  std::vector<std::string> parts{saveFileName};  // still to walk, the next one last
+  int hops = 0;
+  while (!parts.empty()) {
+    const std::string part = std::move(parts.back());
+    parts.pop_back();
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      folder = parentOf(folder);
+      continue;
+    }
+    const std::string path = (folder / part).string();
+    FileStatus status;
+    const ErrorCode error = files.linkStatus(path, status);
+    if (error == ENOENT && parts.empty()) {
+      target.path = path;  // nothing there yet
+      return {};
+    }
+    if (error) return {error};
+    if (status.isLink) {
+      if (status.owner == Owner::other) {
+        return {foreignLink, "the symbolic link " + inQuotes(path) + " belongs to another user"};
+      }
+      if (++hops > maxLinkHops) return {ELOOP};
+      std::string pointee;
+      if (ErrorCode readError = files.readLink(path, pointee)) return {readError};
+      const std::filesystem::path next(pointee);
+      if (next.has_root_path()) folder = next.root_path();
+      const std::filesystem::path relative = next.relative_path();
+      const std::vector<std::filesystem::path> nextParts(relative.begin(), relative.end());
+      for (auto it = nextParts.rbegin(); it != nextParts.rend(); ++it)
+        parts.push_back(it->string());
+      continue;
+    }
+    if (parts.empty()) {
+      target = {path, true, status};
+      return {};
+    }
+    if (!status.isDirectory) return {ENOTDIR};
+    folder = path;
+  }
+  // The name led to a folder ("." or ".."): that is what is there.
+  target.path = folder.empty() ? "." : folder.string();
+  target.exists = true;
+  return {files.linkStatus(target.path, target.status)};
+}
+
+// Temporary files are named "<file>.<process id>-<random number>-<attempt>.tmp", beside the file.
+// Another user cannot guess the name, and so cannot plant something there before the save makes
+// it; the process id tells a crash's leftover from a running save's file.
 std::string temporaryNameFor(FileLayer& files, const std::string& target, int attempt) {
-  static std::atomic<unsigned> counter{0};
-  return target + "." + std::to_string(files.processId()) + "-" + std::to_string(counter++) + "-" +
-         std::to_string(attempt) + ".tmp";
+  return target + "." + std::to_string(files.processId()) + "-" +
+         std::to_string(files.unguessableNumber()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
 // The process id in `name` when it is one of our temporary names for the file `base`.
@@ -271,20 +335,37 @@ void removeLeftTemporaries(FileLayer& files, const std::string& target) {
 ErrorCode createTemporary(FileLayer& files, const std::string& target, unsigned permissions,
                           std::string& name, FileLayer::Handle& handle) {
   ErrorCode error = EEXIST;
-  for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+  for (int attempt = 0; attempt < temporaryNameTries && error == EEXIST; ++attempt) {
     name = temporaryNameFor(files, target, attempt);
     error = files.createNew(name, permissions, handle);
   }
   return error;
 }
 
-// Fills the new file: the slots' image, the old file's tail, its permission bits (the creation
-// mask may have taken some away), all flushed to the disk and closed.
+// Why a new file, though made without fault, may not take the old one's place.
+enum class Unfit {
+  no,
+  groupNotKept,  // the user may not give it the old file's group (not a member of it)
+  oldChanged,    // the old file's size changed while its tail was copied: someone writes it
+};
+
+// Fills the new file: the slots' image, the old file's tail, its group and permission bits (the
+// creation mask may have taken some away), all flushed to the disk and closed.
 ErrorCode fillTemporary(FileLayer& files, OpenFile& temporary, const SlotsImage& image,
-                        OpenFile* old, unsigned permissions) {
+                        OpenFile* old, const FileStatus& oldStatus, Unfit& unfit) {
   ErrorCode error = writeFully(files, temporary.handle(), image);
-  if (!error && old) error = copyTail(files, old->handle(), temporary.handle());
-  if (!error && old) error = files.setPermissions(temporary.handle(), permissions);
+  if (!error && old) {
+    error = copyTail(files, old->handle(), temporary.handle(), oldStatus.size);
+    FileStatus now;
+    if (!error) error = files.statusOf(old->handle(), now);
+    if (!error && now.size != oldStatus.size) unfit = Unfit::oldChanged;
+    // A team's file keeps its group, or the team could no longer read it.
+    if (!error && unfit == Unfit::no && files.setGroup(temporary.handle(), oldStatus.group)) {
+      unfit = Unfit::groupNotKept;
+    }
+    if (!error)
+      error = files.setPermissions(temporary.handle(), oldStatus.permissions & readWriteBits);
+  }
   if (!error) error = files.sync(temporary.handle());
   const ErrorCode closeError = temporary.close();
   return error ? error : closeError;
@@ -300,33 +381,55 @@ ErrorCode writeInPlace(FileLayer& files, OpenFile& file, const SlotsImage& image
   return error ? error : closeError;
 }
 
+// Whether the file may be written in place: not when it has other names (hard links), which
+// could make it any file of anyone's, brought into this folder by someone else.
+bool mayWriteInPlace(const FileStatus& status) { return status.linkCount <= 1; }
+
+Problem unfitProblem(Unfit unfit) {
+  if (unfit == Unfit::groupNotKept) return {EPERM, "the new file could not keep the file's group"};
+  return {EBUSY, "another program changed the file during the save"};
+}
+
 // Writes the new content to a temporary file beside the target and renames it over the target;
 // on failure the temporary file is removed and the target is as it was. Where the folder takes
-// no new file but the old one may be written, the old one is written in place instead.
+// no new file, every temporary name is taken, or the new file cannot stand in for the old one
+// (see Unfit), the old one is written in place instead if it may be.
 Problem replaceFile(FileLayer& files, const Target& target, OpenFile* old,
                     const SlotsImage& image) {
-  const unsigned permissions = old ? target.status.permissions & readWriteBits : 0666;
+  auto inPlaceOr = [&](const Problem& problem) {
+    return old && mayWriteInPlace(target.status) ? Problem(writeInPlace(files, *old, image))
+                                                 : problem;
+  };
+  const unsigned permissions = old ? target.status.permissions & ownerBits : 0666;
   std::string temporaryName;
   FileLayer::Handle handle = 0;
   if (ErrorCode error = createTemporary(files, target.path, permissions, temporaryName, handle)) {
-    if (old && isRefusal(error)) return {writeInPlace(files, *old, image)};
+    if (error == ELOOP) return nameChanged(error);  // a folder on the way became a link
+    if (isRefusal(error) || error == EEXIST) return inPlaceOr(folderRefused(error, target.path));
     return folderRefused(error, target.path);
   }
   OpenFile temporary(files, handle);
-  ErrorCode error = fillTemporary(files, temporary, image, old, permissions);
+  Unfit unfit = Unfit::no;
+  ErrorCode error = fillTemporary(files, temporary, image, old, target.status, unfit);
+  if (error || unfit != Unfit::no) files.remove(temporaryName);
+  if (error) return {error};
+  if (unfit != Unfit::no) return inPlaceOr(unfitProblem(unfit));
   // The old file was only read: nothing to lose; and some systems refuse to replace open files.
   if (old) old->close();
+  // Where there was no file, the new one takes the name only while it is free: a file that
+  // someone made there meanwhile is not replaced, and the save looks again.
+  error = old ? files.rename(temporaryName, target.path)
+              : files.renameToFreeName(temporaryName, target.path);
   if (error) {
     files.remove(temporaryName);
-    return {error};
-  }
-  if ((error = files.rename(temporaryName, target.path))) {
-    files.remove(temporaryName);
+    if (error == ELOOP || (!old && error == EEXIST)) return nameChanged(error);
     return folderRefused(error, target.path);
   }
-  // The new file is in place; without this its name could still be lost in a power cut.
+  // The new file is in place; without this its name could still be lost in a power cut. A folder
+  // that cannot be flushed (EINVAL), or may be written but not read (mode 0311), leaves the save
+  // done all the same: it is only not forced to the disk at once.
   error = files.syncFolder(folderOf(target.path));
-  return {error == EINVAL ? 0 : error};  // EINVAL: this folder cannot be synced
+  return {error == EINVAL || isRefusal(error) ? 0 : error};
 }
 
 }  // namespace
@@ -358,36 +461,111 @@ FileResult SaveFile::load(settings::Slots& slots) {
   return FileResult::success();
 }
 
-FileResult SaveFile::save(const settings::Slots& slots) {
+namespace {
+
+Problem saveOnce(FileLayer& files, const SlotsImage& image) {
   Target target;
-  if (Problem problem = findTarget(files_, target)) return failure(saveFailed, problem);
-  removeLeftTemporaries(files_, target.path);
-  const SlotsImage image = encodeSlots(slots);
-  if (!target.exists) {
-    const Problem problem = replaceFile(files_, target, nullptr, image);
-    return problem ? failure(saveFailed, problem) : FileResult::success();
-  }
-  if (ErrorCode error = checkIsRegularFile(target.status)) return failure(saveFailed, error);
+  if (Problem problem = findTarget(files, target)) return problem;
+  removeLeftTemporaries(files, target.path);
+  if (!target.exists) return replaceFile(files, target, nullptr, image);
+  if (ErrorCode error = checkIsRegularFile(target.status)) return {error};
 
   // Opening the old file for writing, though it may only be read, keeps a file that the user
   // may not change from being replaced behind their back.
   FileLayer::Handle handle = 0;
-  if (ErrorCode error = files_.openExisting(target.path, true, handle)) {
-    return failure(saveFailed, fileRefused(error));
+  if (ErrorCode error = files.openExisting(target.path, true, handle)) {
+    // Removed, or made a link, since it was looked at.
+    if (error == ENOENT || error == ELOOP) return nameChanged(error);
+    return fileRefused(error);
   }
-  OpenFile old(files_, handle);
+  OpenFile old(files, handle);
   // What was opened, which need not be what was looked at a moment before.
   FileStatus opened;
-  ErrorCode error = files_.statusOf(handle, opened);
+  ErrorCode error = files.statusOf(handle, opened);
   if (!error) error = checkIsRegularFile(opened);
-  if (error) return failure(saveFailed, error);
+  if (error) return {error};
   target.status = opened;
 
   // A new file would be the user's, with bits and bytes of another user's choosing (even
-  // setuid ones, when the user is root): another user's file is written in place instead.
-  const Problem problem = opened.owner == Owner::self ? replaceFile(files_, target, &old, image)
-                                                      : Problem(writeInPlace(files_, old, image));
+  // setuid ones, when the user is root): another user's file is written in place instead,
+  // unless it has other names, when it could be a third user's private file.
+  if (opened.owner != Owner::self) {
+    if (!mayWriteInPlace(opened)) {
+      return {foreignHardLink, "the file belongs to another user and has other names (hard links)"};
+    }
+    return {writeInPlace(files, old, image)};
+  }
+  if (opened.size > imageSize + maxCopiedTail && mayWriteInPlace(opened)) {
+    return {writeInPlace(files, old, image)};
+  }
+  return replaceFile(files, target, &old, image);
+}
+
+}  // namespace
+
+FileResult SaveFile::save(const settings::Slots& slots) {
+  const SlotsImage image = encodeSlots(slots);
+  Problem problem;
+  for (int attempt = 0; attempt < saveTries; ++attempt) {
+    problem = saveOnce(files_, image);
+    if (!problem.nameChanged) break;
+  }
   return problem ? failure(saveFailed, problem) : FileResult::success();
+}
+
+namespace {
+
+// A lock held until the end of the scope.
+class HeldLock {
+ public:
+  explicit HeldLock(FileLayer& files) : files_(files) {}
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+  ~HeldLock() {
+    if (held_) files_.unlock(handle_);
+  }
+
+  // Tries again and again until `wait` has passed: the copy that holds the lock is normally done
+  // within milliseconds.
+  ErrorCode take(const std::string& path, std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const ErrorCode error = files_.tryLock(path, handle_);
+      held_ = error == 0;
+      if (error != lockedElsewhere || std::chrono::steady_clock::now() >= deadline) return error;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+
+ private:
+  FileLayer& files_;
+  FileLayer::Handle handle_ = 0;
+  bool held_ = false;
+};
+
+}  // namespace
+
+void SlotsChange::applyTo(settings::Slots& slots) const {
+  if (slot_ == 0) {
+    for (settings::ClockSettings& slot : slots) slot.saved = settings::flagFalse;
+  } else {
+    slots.at(static_cast<std::size_t>(slot_ - 1)) = record_;
+  }
+}
+
+FileResult SaveFile::update(settings::Slots& slots, const SlotsChange& change) {
+  Target target;
+  const bool existing = !findTarget(files_, target) && target.exists && target.status.isRegularFile;
+  HeldLock lock(files_);
+  // A file that cannot be locked (gone, not the user's to write) is saved as before, without the
+  // lock; the save itself says what is wrong with it.
+  if (existing && lock.take(target.path, lockWait_) == lockedElsewhere) {
+    change.applyTo(slots);
+    return failure(saveFailed, lockedElsewhere);
+  }
+  if (existing) load(slots);  // on failure the slots stand for the file, as before
+  change.applyTo(slots);
+  return save(slots);
 }
 
 }  // namespace store

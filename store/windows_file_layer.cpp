@@ -9,6 +9,8 @@
 #include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -107,11 +109,46 @@ bool isInUse(const std::wstring& path) {
 // files are never replaced: they cannot be opened for writing.)
 constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+// The file's own full path, whichever path led to it (another drive letter, another case, a
+// link on the way), so that every copy names the same file the same way.
+ErrorCode finalPathOf(const std::string& path, std::wstring& out) {
+  const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE file =
+      ::CreateFileW(wide(path).c_str(), 0, everyone, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lastErrno();
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(), MAX_PATH, 0);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(file, buffer.data(), length + 1, 0);
+  }
+  const ErrorCode error = length == 0 || length >= buffer.size() ? lastErrno() : 0;
+  ::CloseHandle(file);
+  if (!error) out.assign(buffer.data(), length);
+  return error;
+}
+
+// The name of the mutex that stands for the save file at `path`: its final path, in one case
+// (file names on Windows are the same in any case), hashed to fit a mutex name's length.
+ErrorCode lockName(const std::string& path, std::wstring& name) {
+  std::wstring final;
+  if (ErrorCode error = finalPathOf(path, final)) return error;
+  ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, final.data(),
+                  static_cast<int>(final.size()), final.data(), static_cast<int>(final.size()),
+                  nullptr, nullptr, 0);
+  std::uint64_t hash = 14695981039346656037ull;  // 64-bit FNV-1a
+  for (wchar_t unit : final) hash = (hash ^ static_cast<std::uint16_t>(unit)) * 1099511628211ull;
+  name = L"Local\\stopwatch-save-file-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  return 0;
+}
+
 FileStatus describe(const struct _stat64& info) {
   FileStatus out;
   out.isDirectory = (info.st_mode & _S_IFMT) == _S_IFDIR;
   out.isRegularFile = (info.st_mode & _S_IFMT) == _S_IFREG;
   out.permissions = info.st_mode & 0777;
+  out.size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
   return out;
 }
 
@@ -188,11 +225,17 @@ class WindowsFileLayer final : public FileLayer {
 
   ErrorCode readAt(Handle file, std::uint64_t offset, std::span<std::uint8_t> buffer,
                    std::size_t& got) override {
-    if (_lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) return errno;
+    // Like pread: the position that the next write starts from stays where it was.
+    const __int64 position = _telli64(fd(file));
+    if (position < 0 || _lseeki64(fd(file), static_cast<__int64>(offset), SEEK_SET) < 0) {
+      return errno;
+    }
     const unsigned size = static_cast<unsigned>(std::min<std::size_t>(buffer.size(), INT_MAX));
     ::SetLastError(ERROR_SUCCESS);
     const int count = _read(fd(file), buffer.data(), size);
-    if (count < 0) return runtimeError(errno);  // a part another program has locked
+    const ErrorCode error = count < 0 ? runtimeError(errno) : 0;  // a part another program locked
+    if (_lseeki64(fd(file), position, SEEK_SET) < 0 && !error) return errno;
+    if (error) return error;
     got = static_cast<std::size_t>(count);
     return 0;
   }
@@ -208,6 +251,8 @@ class WindowsFileLayer final : public FileLayer {
 
   // The read-only attribute, all Windows keeps of the bits, was given when the file was created.
   ErrorCode setPermissions(Handle, unsigned) override { return 0; }
+  // Windows files have no group for the save file to keep.
+  ErrorCode setGroup(Handle, unsigned) override { return 0; }
 
   ErrorCode sync(Handle file) override { return _commit(fd(file)) == 0 ? 0 : errno; }
 
@@ -231,6 +276,12 @@ class WindowsFileLayer final : public FileLayer {
     return error == ERROR_ACCESS_DENIED && isInUse(target) ? fileInUse : reasonFor(error);
   }
 
+  ErrorCode renameToFreeName(const std::string& from, const std::string& to) override {
+    // Without MOVEFILE_REPLACE_EXISTING a taken name is refused.
+    if (::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+    return reasonFor(::GetLastError());
+  }
+
   ErrorCode remove(const std::string& path) override {
     ::SetLastError(ERROR_SUCCESS);
     return _wunlink(wide(path).c_str()) == 0 ? 0 : runtimeError(errno);
@@ -238,6 +289,33 @@ class WindowsFileLayer final : public FileLayer {
 
   // MOVEFILE_WRITE_THROUGH has already flushed the rename.
   ErrorCode syncFolder(const std::string&) override { return 0; }
+
+  // The lock is a mutex named after the file, not a lock on the file: Windows will not rename a
+  // new file over one that any program holds open, so a lock on the save file would have to be
+  // let go before the replace that it is meant to cover, and a copy holding the file open to
+  // wait for it would make that replace fail. A lock file beside it would be left behind. The
+  // mutex leaves nothing on the disk, lives in the session's own namespace (other users' sessions
+  // cannot take it), and Windows releases it when its holder ends: an abandoned mutex is free.
+  ErrorCode tryLock(const std::string& path, Handle& out) override {
+    std::wstring name;
+    if (ErrorCode error = lockName(path, name)) return error;
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) return lastErrno();
+    const DWORD waited = ::WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+      out = reinterpret_cast<Handle>(mutex);
+      return 0;
+    }
+    const ErrorCode error = waited == WAIT_TIMEOUT ? lockedElsewhere : lastErrno();
+    ::CloseHandle(mutex);
+    return error;
+  }
+
+  void unlock(Handle lock) override {
+    const HANDLE mutex = reinterpret_cast<HANDLE>(lock);
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+  }
 
   long processId() override { return static_cast<long>(::GetCurrentProcessId()); }
 
@@ -248,6 +326,13 @@ class WindowsFileLayer final : public FileLayer {
     const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     ::CloseHandle(process);
     return running;
+  }
+
+  std::uint64_t unguessableNumber() override {
+    std::uint64_t number = 0;
+    ::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&number), sizeof number,
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    return number;
   }
 };
 

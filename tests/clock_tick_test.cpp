@@ -2,8 +2,10 @@
 // readout, and the 16-bit limits of the reading.
 
 #include <cmath>
+#include <cstdint>
 
 #include "about/frm_about.h"
+#include "clock/spoken_reading.h"
 #include "clock_fixture.h"
 
 namespace {
@@ -159,7 +161,10 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
 
   runTicks(4);
   EXPECT_EQ(flashes, 0);
+  EXPECT_TRUE(tp.windows.attentionAskedFor.empty());
   runTicks(1);
+  EXPECT_EQ(tp.windows.attentionAskedFor, std::vector<std::string>{"frmClock"})
+      << "the alarm asks for the user's attention as it starts";
   EXPECT_EQ(clock->flashCount(), 1);
   EXPECT_TRUE(clock->TimerAlarmFlash.enabled());
   EXPECT_EQ(clock->TimerAlarmFlash.interval(), 10);
@@ -173,6 +178,70 @@ TEST_F(ClockTest, AlarmFiresOnTheFifthTickAndTheFlashWindowClosesOnTheEighth) {
   EXPECT_TRUE(clock->frmDigital.visible());
   EXPECT_EQ(flashes, 30)
       << "10 ms after the alarm tick, then every 100 ms until the third tick after";
+  EXPECT_EQ(tp.windows.attentionAskedFor.size(), 1u) << "once an alarm";
+}
+
+// What a screen reader hears of the running watch: the reading in words on the dial, Start/Stop
+// saying whether the watch runs, and one announcement when the alarm starts blinking.
+TEST(SpokenReading, SaysTheReadingAsTheReadoutShowsItSignIncluded) {
+  const struct {
+    std::int16_t minutes, seconds;
+    const char* words;
+  } cases[] = {
+      {0, 0, "0 minutes 0 seconds"},
+      {5, 12, "5 minutes 12 seconds"},
+      {1, 1, "1 minute 1 second"},
+      {5, -1, "5 minutes minus 1 second"},
+      {-3, -59, "minus 3 minutes minus 59 seconds"},
+      {-1, 0, "minus 1 minute 0 seconds"},
+      {INT16_MIN, 59, "minus 32768 minutes 59 seconds"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(clock_window::spokenReading(c.minutes, c.seconds), c.words);
+  }
+}
+
+struct AnnouncementCounter : tk::ControlObserver {
+  int count = 0;
+  void propertyChanged(tk::Control&, tk::Property property) override {
+    if (property == tk::Property::Announcement) ++count;
+  }
+};
+
+TEST_F(ClockTest, AScreenReaderHearsTheReadingTheRunStateAndTheAlarmOnce) {
+  start();
+  EXPECT_EQ(clock->Clockface.accessibleName(), "0 minutes 0 seconds");
+  EXPECT_EQ(clock->Clockface.accessibleRole(), tk::AccessibleRole::StaticText);
+  EXPECT_EQ(clock->cmdStartStop.accessibleName(), "Stop the stopwatch");
+  EXPECT_EQ(clock->cmdStartStop.accessibleDescription(), "The stopwatch is running");
+
+  AnnouncementCounter counter;
+  clock->setObserver(&counter);
+  clock->optBackwards.click();
+  clock->lstAlarm.choose(0);
+  clock->txtSeconds.setText("-2");
+  runTicks(1);
+  EXPECT_EQ(clock->Clockface.accessibleName(), "0 minutes minus 1 second");
+  EXPECT_EQ(counter.count, 0);
+  runTicks(1);
+  EXPECT_EQ(clock->lastAnnouncement(), "Alarm: 0 minutes minus 2 seconds");
+  runTicks(4);
+  EXPECT_EQ(counter.count, 1) << "announced when the blinking starts, not at every blink";
+  clock->setObserver(nullptr);
+
+  clock->cmdStartStop.click();
+  EXPECT_EQ(clock->cmdStartStop.accessibleName(), "Start the stopwatch");
+  EXPECT_EQ(clock->cmdStartStop.accessibleDescription(), "The stopwatch is stopped");
+}
+
+TEST_F(ClockTest, TheColourSliderNamesThePartItPicks) {
+  start();
+  const char* parts[] = {"Second Hand", "Minute Hand", "Digital Border", "Stopwatch Face",
+                         "Digital Digits"};
+  for (int position = 0; position <= 4; ++position) {
+    clock->sldColourPick.slideTo(position);
+    EXPECT_EQ(clock->sldColourPick.positionName(), parts[position]);
+  }
 }
 
 TEST_F(ClockTest, AnAlarmTheCountDownNeverProducesNeverFires) {
@@ -388,6 +457,17 @@ TEST_F(ClockTest, AboutOpensOneWindowAndExitEndsTheProcess) {
   clock->mnuExit.click();
   EXPECT_EQ(tp.processes.endStatus, 0);
   EXPECT_EQ(readSaveFile().size(), 0u) << "Exit writes nothing";
+}
+
+// Closing the main window takes the About window with it, so that no window is left to keep
+// the program running.
+TEST_F(ClockTest, ClosingTheMainWindowUnloadsTheAboutWindow) {
+  start();
+  clock->mnuAbout.click();
+  ASSERT_EQ(tp.windows.open.size(), 2u);
+  clock->unload();
+  EXPECT_TRUE(tp.windows.open.empty());
+  EXPECT_FALSE(clock->aboutWindow()->isLoaded());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,16 +29,22 @@ enum class Step {
   close,
   rename,
   remove,
-  syncFolder
+  syncFolder,
+  setGroup,
+  renameToFreeName,
+  tryLock,
 };
+inline constexpr int stepCount = static_cast<int>(Step::tryLock) + 1;
 
-// The real file layer (or another one it wraps), with four ways to misbehave:
+// The real file layer (or another one it wraps), with six ways to misbehave:
 // - failAt: the chosen call of one step fails with an errno value and does nothing;
 // - cutPowerAfter / cutPowerAt: after so many calls, or from the first call of a step on,
 //   nothing more reaches the disk, as when the process dies (descriptors are still released so
 //   the test does not leak them);
 // - trickle: reads and writes move at most a few bytes per call;
-// - pretendOwner: every file and link reads as owned by that owner.
+// - pretendOwner: every file and link reads as owned by that owner;
+// - before: something happens (another process's doing) just before a chosen call of a step;
+// - fixedRandomNumber: the "unguessable" number of temporary names is one the test knows.
 class FaultyFileLayer final : public store::FileLayer {
  public:
   explicit FaultyFileLayer(store::FileLayer& real = store::systemFileLayer()) : real_(real) {}
@@ -50,8 +57,14 @@ class FaultyFileLayer final : public store::FileLayer {
   void cutPowerAt(Step step) { cutStep_ = step; }
   void trickle(std::size_t bytesPerCall) { trickle_ = bytesPerCall; }
   void pretendOwner(store::Owner owner) { owner_ = owner; }
+  void before(Step step, std::function<void()> action, int occurrence = 1) {
+    actions_.push_back({step, std::move(action), occurrence, 0});
+  }
+  void fixedRandomNumber(std::uint64_t number) { randomNumber_ = number; }
 
   bool powerWasCut() const { return powerCut_; }
+  // Called with what each tryLock gives back: shows a test when the caller is waiting.
+  std::function<void(store::ErrorCode)> lockTried;
   const std::vector<std::string>& createdFiles() const { return created_; }
 
   store::ErrorCode linkStatus(const std::string& path, store::FileStatus& out) override {
@@ -107,9 +120,17 @@ class FaultyFileLayer final : public store::FileLayer {
     const store::ErrorCode closed = real_.close(file);
     return error ? error : closed;
   }
+  store::ErrorCode setGroup(Handle file, unsigned group) override {
+    if (auto error = intercept(Step::setGroup)) return error;
+    return real_.setGroup(file, group);
+  }
   store::ErrorCode rename(const std::string& from, const std::string& to) override {
     if (auto error = intercept(Step::rename)) return error;
     return real_.rename(from, to);
+  }
+  store::ErrorCode renameToFreeName(const std::string& from, const std::string& to) override {
+    if (auto error = intercept(Step::renameToFreeName)) return error;
+    return real_.renameToFreeName(from, to);
   }
   store::ErrorCode remove(const std::string& path) override {
     if (auto error = intercept(Step::remove)) return error;
@@ -119,11 +140,24 @@ class FaultyFileLayer final : public store::FileLayer {
     if (auto error = intercept(Step::syncFolder)) return error;
     return real_.syncFolder(path);
   }
+  store::ErrorCode tryLock(const std::string& path, Handle& out) override {
+    store::ErrorCode error = intercept(Step::tryLock);
+    if (!error) error = real_.tryLock(path, out);
+    if (lockTried) lockTried(error);
+    return error;
+  }
+  void unlock(Handle lock) override { real_.unlock(lock); }
   long processId() override { return real_.processId(); }
   bool processIsRunning(long id) override { return real_.processIsRunning(id); }
+  std::uint64_t unguessableNumber() override {
+    return randomNumber_ ? *randomNumber_ : real_.unguessableNumber();
+  }
 
  private:
   store::ErrorCode intercept(Step step) {
+    for (Action& action : actions_) {
+      if (step == action.step && ++action.seen == action.occurrence) action.run();
+    }
     ++calls_;
     if ((callsBeforeCut_ >= 0 && calls_ > callsBeforeCut_) || step == cutStep_) powerCut_ = true;
     if (powerCut_) return EIO;
@@ -146,6 +180,14 @@ class FaultyFileLayer final : public store::FileLayer {
     int seen;
   };
   std::vector<Failure> failures_;
+  struct Action {
+    Step step;
+    std::function<void()> run;
+    int occurrence;
+    int seen;
+  };
+  std::vector<Action> actions_;
+  std::optional<std::uint64_t> randomNumber_;
   int callsBeforeCut_ = -1;
   std::optional<Step> cutStep_;
   bool powerCut_ = false;

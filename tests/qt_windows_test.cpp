@@ -1,6 +1,7 @@
 // The real windows as the Qt backend shows them (offscreen): the Stopwatch window's size, the
 // arrows picture behind the controls, the green Stop button with the focus, the hands and the
-// progress bar where the reading puts them; and the About window's Esc and Enter.
+// progress bar where the reading puts them; captions that stay readable on a dark desktop theme;
+// and the About window's Esc and Enter.
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,19 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 
 #include "about/frm_about.h"
 #include "clock/frm_clock.h"
+#include "toolkit/qt/colours.h"
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/geometry.h"
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/window_access.h"
 #include "toolkit/testing/temp_folder.h"
@@ -126,6 +133,145 @@ TEST_F(ClockWindowRenderTest, ColouredButtonsShowExactlyTheirColours) {
                           inside.bottomRight(), QPoint(inside.left(), inside.center().y())}) {
       EXPECT_EQ(colourName(image.pixel(corner)), face.colour.name().toStdString())
           << face.button.name() << " at " << corner.x() << "," << corner.y();
+    }
+  }
+}
+
+// WCAG's contrast ratio of two colours, 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast any pixel of `area` makes with `background`: a caption's letters.
+double strongestContrast(const QImage& image, const QRect& area, const QColor& background) {
+  double strongest = 1;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      strongest = std::max(strongest, contrast(image.pixel(x, y), background));
+    }
+  }
+  return strongest;
+}
+
+// What a dark desktop theme hands the application before any window is made.
+QPalette darkDesktopPalette() {
+  const QColor window(53, 53, 53);
+  QPalette palette(QColor(238, 238, 236), window, window.lighter(130), window.darker(130),
+                   window.darker(115), Qt::white, QColor(45, 45, 45));
+  palette.setColor(QPalette::Button, window);
+  palette.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+  return palette;
+}
+
+struct DarkDesktop {
+  DarkDesktop() {
+    application();
+    QApplication::setPalette(darkDesktopPalette());
+  }
+};
+
+class DarkDesktopTest : public DarkDesktop, public ClockWindowRenderTest {
+ protected:
+  // A frame's caption, set into its top edge from 8 pixels in, in client coordinates.
+  QRect frameCaption(const tk::Frame& frame) const {
+    QWidget* widget = tk::qt::widgetOf(frame);
+    const QFontMetrics metrics = widget->fontMetrics();
+    const QRect caption(8, 0, metrics.horizontalAdvance(QString::fromStdString(frame.caption())),
+                        metrics.height());
+    return caption.translated(widget->mapTo(tk::qt::windowOf(frmClock)->client(), QPoint()));
+  }
+
+  // The caption beside an option button's or a check box's indicator, in client coordinates.
+  QRect buttonCaption(const tk::Control& control) const {
+    auto* button = qobject_cast<QAbstractButton*>(tk::qt::widgetOf(control));
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+    const QRect caption = button->style()->subElementRect(
+        radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+    return caption.translated(button->mapTo(tk::qt::windowOf(frmClock)->client(), QPoint()));
+  }
+};
+
+// The captions on the white backgrounds the design fixes stay dark on a dark desktop theme, and
+// the progress bar keeps its outline against the window.
+TEST_F(DarkDesktopTest, CaptionsOnFixedBackgroundsStayReadable) {
+  const QImage image = tk::qt::grabClient(frmClock);
+  const QColor white(Qt::white);
+  // "Digital Clock On" is a label over the check box that shows only its box, below the text.
+  const QRect clockOnLabel = tk::qt::toPixels(frmClock.lblDigitalToggle.bounds());
+  const QRect clockOnText(
+      clockOnLabel.topLeft(),
+      QPoint(clockOnLabel.right(), tk::qt::widgetOf(frmClock.chkDigitalToggle)->y() - 1));
+  struct Caption {
+    const char* text;
+    QRect area;
+  };
+  const std::vector<Caption> captions = {
+      {"Load/Save", frameCaption(frmClock.frmLoadSave)},
+      {"Digital Display!", frameCaption(frmClock.frmDigital)},
+      {"Clear Saved", buttonCaption(frmClock.chkClearSaved)},
+      {"Backwards", buttonCaption(frmClock.optBackwards)},
+      {"Forwards", buttonCaption(frmClock.optForwards)},
+      {"Digital Clock On", clockOnText},
+  };
+  for (const Caption& caption : captions) {
+    EXPECT_GE(strongestContrast(image, caption.area, white), 7.0) << caption.text;
+  }
+
+  // The empty groove's outline: its top edge against the window just above it.
+  const QRect bar = tk::qt::widgetOf(frmClock.ProgressBar)->geometry();
+  const QColor window(image.pixel(bar.center().x(), bar.top() - 2));
+  double weakestEdge = 21;
+  for (int x = bar.left() + 4; x < bar.right() - 4; ++x) {
+    weakestEdge = std::min(weakestEdge, contrast(image.pixel(x, bar.top()), window));
+  }
+  EXPECT_GE(weakestEdge, 1.5) << "progress bar outline";
+}
+
+// A caption on a background of its control's own follows that colour: the readout's frame takes
+// the colour the user chooses for it, and an option button may have any back colour.
+TEST_F(DarkDesktopTest, CaptionsReadOnAnyBackColourOfTheirOwn) {
+  for (tk::Colour colour : {0x000000u, 0x400000u, 0x00FFFFu, 0xFFFFFFu}) {
+    frmClock.frmDigital.setBackColour(colour);
+    frmClock.optForwards.setBackColour(colour);
+    const QImage image = tk::qt::grabClient(frmClock);
+    const QColor background = tk::qt::toQColor(colour);
+    EXPECT_GE(strongestContrast(image, frameCaption(frmClock.frmDigital), background), 7.0)
+        << "Digital Display! on " << std::hex << colour;
+    EXPECT_GE(strongestContrast(image, buttonCaption(frmClock.optForwards), background), 7.0)
+        << "Forwards on " << std::hex << colour;
+  }
+}
+
+// At 1.5 times the size, a container 97 pixels wide ends half way through its last device pixel.
+// That pixel is still the container's own: its background covers it whole, with no grey line
+// left down the edge (over the black the image starts as, the line would show dark).
+TEST_F(ClockWindowRenderTest, ContainersCoverTheirLastDevicePixelAtOneAndAHalfTimes) {
+  constexpr double scale = 1.5;
+  for (const tk::Container* container :
+       std::vector<const tk::Container*>{&frmClock, &frmClock.frmLoadSave, &frmClock.frmDigital}) {
+    QWidget* widget = tk::qt::widgetOf(*container);
+    const QSize pixels(int(std::ceil(widget->width() * scale)),
+                       int(std::ceil(widget->height() * scale)));
+    QImage image(pixels, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    widget->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const QColor background = tk::qt::toQColor(container->backColour());
+    // Below a frame's caption and clear of the controls along the right edge.
+    for (int y : {pixels.height() * 2 / 5, pixels.height() * 3 / 5}) {
+      EXPECT_EQ(colourName(image.pixel(pixels.width() - 1, y)), background.name().toStdString())
+          << container->name() << " at row " << y;
     }
   }
 }

@@ -1,6 +1,9 @@
 // The user's settings in the window: typing the alarm time, switching the alarm, its blinking,
 // recolouring, and showing a whole record (loaded from a slot) in the window.
 
+#include <climits>
+
+#include "clock/colour_targets.h"
 #include "clock_fixture.h"
 
 namespace {
@@ -126,6 +129,22 @@ TEST_F(ClockTest, ColourChoicesChangeOnlyTheSliderTarget) {
   }
 }
 
+// The slider offers 0..4 only; any other position, should one come, recolours nothing.
+TEST(ColourTargets, EachSliderPositionPicksOneColourAndOthersNone) {
+  tk::Colour ClockSettings::*const fields[] = {
+      &ClockSettings::secondHandColour, &ClockSettings::minuteHandColour,
+      &ClockSettings::digitalBorderColour, &ClockSettings::faceColour,
+      &ClockSettings::digitsColour};
+  for (const int position : {INT_MIN, -1, 0, 1, 2, 3, 4, 5, INT_MAX}) {
+    ClockSettings record = settings::defaultSettings;
+    tk::Colour* field = clock_window::colourFieldAt(record, position);
+    if (field) *field = 0x123456;
+    ClockSettings expected = settings::defaultSettings;
+    if (position >= 0 && position <= 4) expected.*fields[position] = 0x123456;
+    EXPECT_EQ(record, expected) << "position " << position;
+  }
+}
+
 TEST_F(ClockTest, CancellingTheColourDialogChangesNothing) {
   start();
   clock->sldColourPick.slideTo(3);
@@ -209,6 +228,56 @@ TEST_F(ClockTest, LoadingARecordShowsItWholeAndTheControlsWriteTheirValuesBack) 
   preset(5, 0);
   runTicks(1);
   EXPECT_EQ(reading(), "5:-1");
+}
+
+// A flag is any nonzero value for true, and the file may hold 1 or 0x8000 where the window writes
+// -1. Showing a record sets the direction buttons and the digital switch from it, whose Clicks
+// must not write -1 over what was loaded: saved into another slot, the record keeps its bytes.
+TEST_F(ClockTest, ShowingARecordKeepsItsFlagsAsStored) {
+  for (const settings::Flag stored :
+       {settings::Flag{1}, settings::Flag{-32768}, settings::Flag{256}}) {
+    SCOPED_TRACE("stored " + std::to_string(stored));
+    freshCase();
+    ClockSettings record = settings::defaultSettings;
+    record.saved = settings::flagTrue;
+    record.backwards = stored;
+    record.digitalOn = stored;
+    settings::Slots slots{};
+    slots[0] = record;  // shown first, so that showing slot 2 sets both controls
+    slots[0].backwards = settings::flagFalse;
+    slots[0].digitalOn = settings::flagFalse;
+    slots[1] = record;
+    writeSaveFile(slots);
+    start();
+    clock->cmdLoad.click();
+    clock->optLoadSaveTwo.click();
+    clock->cmdLoad.click();
+    EXPECT_TRUE(clock->optBackwards.value());
+    EXPECT_EQ(clock->chkDigitalToggle.value(), tk::CheckBox::Checked);
+    EXPECT_EQ(clock->currentSettings().backwards, stored);
+    EXPECT_EQ(clock->currentSettings().digitalOn, stored);
+
+    clock->optLoadSaveThree.click();
+    clock->cmdSave.click();
+    const auto file = readSaveFile();
+    ASSERT_EQ(file.size(), 160u);
+    const auto low = static_cast<std::uint8_t>(stored & 0xFF);
+    const auto high = static_cast<std::uint8_t>((stored >> 8) & 0xFF);
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 64, file.begin() + 66),
+              (std::vector<std::uint8_t>{low, high}))
+        << "backwards in slot 3";
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 72, file.begin() + 74),
+              (std::vector<std::uint8_t>{low, high}))
+        << "digital readout on in slot 3";
+
+    // The user's own clicks still write the window's values.
+    clock->optForwards.click();
+    clock->optBackwards.click();
+    clock->chkDigitalToggle.click();
+    clock->chkDigitalToggle.click();
+    EXPECT_EQ(clock->currentSettings().backwards, settings::flagTrue);
+    EXPECT_EQ(clock->currentSettings().digitalOn, settings::flagTrue);
+  }
 }
 
 // A record in the file may hold any 16-bit alarm time. Whenever a record is shown, the boxes,

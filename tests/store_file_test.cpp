@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <functional>
 
 #include "store/record_codec.h"
@@ -131,6 +132,30 @@ TEST_F(SaveFileFaults, AFolderThatCannotBeFlushedIsReportedThoughTheNewFileIsInP
   expectFailure(store::SaveFile(files).save(newSlots()), EIO);
   EXPECT_EQ(readBytes(store::saveFileName), savedOver(old_, newSlots()));
   EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
+}
+
+TEST_F(SaveFileFaults, TemporaryNamesCannotBeGuessedAndTakenOnesDoNotStopASave) {
+  // The part between the process id and the attempt is a random number, not a count.
+  std::set<std::uint64_t> numbers;
+  for (int save = 0; save < 20; ++save) {
+    FaultyFileLayer files;
+    ASSERT_TRUE(store::SaveFile(files).save(newSlots()));
+    ASSERT_EQ(files.createdFiles().size(), 1u);
+    const std::string name = files.createdFiles()[0];
+    const std::size_t from = name.find('-') + 1;
+    numbers.insert(std::stoull(name.substr(from, name.find('-', from) - from)));
+  }
+  EXPECT_EQ(numbers.size(), 20u);
+  EXPECT_GT(*numbers.rbegin() - *numbers.begin(), std::uint64_t{1} << 40) << "a count, not random";
+
+  // Names taken at every try, as only a planted name can be: the file is written in place.
+  writeBytes(store::saveFileName, old_);
+  const FileIdentity before = fileIdentity(store::saveFileName);
+  FaultyFileLayer files;
+  for (int attempt = 0; attempt < 100; ++attempt) files.failAt(Step::createNew, EEXIST);
+  EXPECT_TRUE(store::SaveFile(files).save(newSlots()));
+  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old_, newSlots()));
+  EXPECT_EQ(fileIdentity(store::saveFileName), before);
 }
 
 TEST_F(SaveFileFaults, AFailedSaveLeavesTheWayOpenForALaterOne) {
@@ -350,14 +375,19 @@ TEST_F(SaveFileOnDisk, ANewFileFollowsTheCreationMask) {
 }
 
 TEST_F(SaveFileOnDisk, TheTemporaryFileIsNeverOpenToMoreUsersThanTheOldOne) {
+  // Until it has the old file's group, it is open to its owner alone: the user's own group
+  // need not be the old file's readers.
   const CreationMask mask(0);
-  writeBytes(store::saveFileName, patternBytes(160));
-  ASSERT_EQ(::chmod(store::saveFileName, 0600), 0);
-  FaultyFileLayer files;
-  files.cutPowerAt(Step::write);  // the temporary file exists, nothing is in it yet
-  EXPECT_FALSE(store::SaveFile(files).save(newSlots()));
-  ASSERT_EQ(files.createdFiles().size(), 1u);
-  EXPECT_EQ(permissionBits(files.createdFiles()[0].c_str()), 0600u);
+  for (unsigned old : {0600u, 0660u, 0644u}) {
+    writeBytes(store::saveFileName, patternBytes(160));
+    ASSERT_EQ(::chmod(store::saveFileName, old), 0);
+    FaultyFileLayer files;
+    files.cutPowerAt(Step::write);  // the temporary file exists, nothing is in it yet
+    EXPECT_FALSE(store::SaveFile(files).save(newSlots()));
+    ASSERT_EQ(files.createdFiles().size(), 1u);
+    EXPECT_EQ(permissionBits(files.createdFiles()[0].c_str()), 0600u) << std::oct << old;
+    emptyFolder();
+  }
 }
 
 // Runs `action` as a user without privileges, so that permission bits apply: in a child process
@@ -415,25 +445,122 @@ TEST_F(SaveFileOnDisk, ARealRefusalByTheSystemNamesWhatRefusedAndKeepsTheOldFile
   }
 }
 
-TEST_F(SaveFileOnDisk, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
-  const Bytes old = patternBytes(200, 2);
-  writeBytes(store::saveFileName, old);
-  // The user's own file, so that it is the folder, not the owner, that rules out a new file.
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+TEST_F(SaveFileOnDisk, AFolderThatTakesNoNewFileOrCannotBeReadStillTakesTheSave) {
+  struct Case {
+    const char* what;
+    unsigned folderMode;
+    bool usersFolder;
+    bool replaced;
+  };
+  const Case cases[] = {
+      // The user's own file, so that it is the folder, not the owner, that rules out a new file.
+      {"a folder that takes no new file: the file is written in place", 0555, false, false},
+      // The new file is made and renamed into place; the folder cannot be opened to be flushed,
+      // which leaves the save done all the same.
+      {"a folder that may be written but not read (0311)", 0311, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Bytes old = patternBytes(200, 2);
+    ASSERT_EQ(::chmod(".", 0700), 0);
+    emptyFolder();
+    writeBytes(store::saveFileName, old);
+    if (::geteuid() == 0) {
+      ASSERT_EQ(::chown(store::saveFileName, nobodyId, nobodyId), 0);
+      const uid_t folderOwner = c.usersFolder ? nobodyId : 0;
+      ASSERT_EQ(::chown(".", folderOwner, folderOwner), 0);
+    }
+    ASSERT_EQ(::chmod(".", c.folderMode), 0);
+    const FileIdentity before = fileIdentity(store::saveFileName);
+    const std::optional<std::string> result =
+        asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
+    ASSERT_TRUE(result) << "could not switch to an unprivileged user";
+    EXPECT_EQ(*result, "0|");
+    EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
+    EXPECT_EQ(fileIdentity(store::saveFileName) != before, c.replaced);
+    if (!c.replaced) EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
   }
-  ASSERT_EQ(::chmod(".", 0755), 0);
-  const FileIdentity before = fileIdentity(store::saveFileName);
-  const std::optional<std::string> result =
-      asUnprivilegedUser([] { return store::SaveFile().save(newSlots()); });
-  ASSERT_TRUE(result) << "could not switch to an unprivileged user";
-  EXPECT_EQ(*result, "0|");
-  EXPECT_EQ(readBytes(store::saveFileName), savedOver(old, newSlots()));
-  EXPECT_EQ(fileIdentity(store::saveFileName), before)
-      << "the file was replaced, not written in place";
-  EXPECT_EQ(folderEntries(), std::set<std::string>{store::saveFileName});
 }
 
 #endif  // _WIN32
+
+// A file with a tail longer than a save copies (huge, sparse, or still growing) is written in
+// place: its tail stays where it is, read by no one, and the disk gains nothing.
+class LongTail : public InFreshFolder {
+ protected:
+  static constexpr std::uint64_t longest = store::imageSize + store::maxCopiedTail;
+
+  // A file of `size` bytes whose first 160 and last 100 bytes are a pattern and the rest a hole.
+  static void makeSparse(std::uint64_t size) {
+    writeBytes(store::saveFileName, patternBytes(store::imageSize, 3));
+    fs::resize_file(store::saveFileName, size);
+    std::fstream out(store::saveFileName, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(size - end_.size()));
+    out.write(reinterpret_cast<const char*>(end_.data()), std::streamsize(end_.size()));
+  }
+  static void expectSavedWithItsTail(std::uint64_t size) {
+    std::ifstream in(store::saveFileName, std::ios::binary);
+    Bytes head(store::imageSize), end(end_.size());
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    in.seekg(static_cast<std::streamoff>(size - end.size()));
+    in.read(reinterpret_cast<char*>(end.data()), std::streamsize(end.size()));
+    EXPECT_EQ(fs::file_size(store::saveFileName), size);
+    EXPECT_EQ(head, savedOver(Bytes{}, newSlots()));
+    EXPECT_EQ(end, end_);
+  }
+  static inline const Bytes end_ = patternBytes(100, 8);
+};
+
+TEST_F(LongTail, OnlyATailThatCopiesAtOnceIsCopied) {
+  const std::pair<std::uint64_t, bool> cases[] = {
+      {longest, true},                  // copied into a new file
+      {longest + 1, false},             // written in place
+      {std::uint64_t{1} << 30, false},  // 1 GiB, almost all of it a hole
+  };
+  for (const auto& [size, replaced] : cases) {
+    SCOPED_TRACE(testing::Message() << size << " bytes");
+    makeSparse(size);
+    const FileIdentity before = fileIdentity(store::saveFileName);
+    ASSERT_TRUE(store::SaveFile().save(newSlots()));
+    EXPECT_EQ(fileIdentity(store::saveFileName) != before, replaced);
+    expectSavedWithItsTail(size);
+#ifndef _WIN32
+    struct stat info {};
+    ASSERT_EQ(::stat(store::saveFileName, &info), 0);
+    EXPECT_LT(info.st_blocks * 512, 4 * 1024 * 1024) << "the hole was filled";
+#endif
+    emptyFolder();
+  }
+}
+
+TEST_F(LongTail, AFileThatGrowsWhileItsTailIsCopiedIsWrittenInPlaceWithWhatItGained) {
+  const std::uint64_t size = store::imageSize + 200 * 1024;
+  makeSparse(size);
+  const FileIdentity before = fileIdentity(store::saveFileName);
+  // Another program appends to it at every read, on and on.
+  const Bytes more = patternBytes(4096, 6);
+  FaultyFileLayer files;
+  for (int read = 1; read <= 1000; ++read) {
+    files.before(
+        Step::readAt,
+        [&] {
+          std::ofstream out(store::saveFileName, std::ios::binary | std::ios::app);
+          out.write(reinterpret_cast<const char*>(more.data()), std::streamsize(more.size()));
+        },
+        read);
+  }
+  ASSERT_TRUE(store::SaveFile(files).save(newSlots()));
+  EXPECT_EQ(fileIdentity(store::saveFileName), before);
+  const std::uint64_t grown = fs::file_size(store::saveFileName);
+  EXPECT_EQ((grown - size) % more.size(), 0u);
+  EXPECT_LE(grown - size, 10 * more.size()) << "the save kept reading what was added";
+  std::ifstream in(store::saveFileName, std::ios::binary);
+  Bytes head(store::imageSize), last(more.size());
+  in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+  in.seekg(static_cast<std::streamoff>(grown - more.size()));
+  in.read(reinterpret_cast<char*>(last.data()), std::streamsize(last.size()));
+  EXPECT_EQ(head, savedOver(Bytes{}, newSlots()));
+  EXPECT_EQ(last, more);
+}
 
 }  // namespace

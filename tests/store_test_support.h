@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the save-file tests: a fresh current folder per test, whole-file reads and writes,
-// and the file layer that fails, trickles or loses power where a test tells it to.
+// the file layer that fails, trickles or loses power where a test tells it to, another copy
+// holding the lock, and a child process to talk to.
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -10,6 +11,7 @@
 #include <windows.h>
 #else
 #include <grp.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,15 +19,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -102,6 +108,52 @@ class InFreshFolder : public ::testing::Test {
   tk::testing::TempFolder folder_{tk::testing::TempFolder::asCurrentFolder, "stopwatch-store-"};
 };
 
+// Another copy that holds the save file's lock, as far as the lock can tell: a thread of its own
+// that takes the lock (through `path`) when made, and lets go when told to or when it ends.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& path = store::saveFileName)
+      : thread_([this, path] {
+          store::FileLayer& files = store::systemFileLayer();
+          store::FileLayer::Handle lock = 0;
+          const store::ErrorCode error = files.tryLock(path, lock);
+          std::unique_lock<std::mutex> guard(mutex_);
+          taken_ = error == 0;
+          answered_ = true;
+          changed_.notify_all();
+          changed_.wait(guard, [this] { return release_; });
+          if (beforeRelease_) beforeRelease_();
+          if (taken_) files.unlock(lock);
+        }) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    changed_.wait(guard, [this] { return answered_; });
+  }
+  ~LockHolder() { release(); }
+
+  bool taken() const { return taken_; }
+
+  // Runs `last` in the holding thread, still holding the lock, then lets go.
+  void release(std::function<void()> last = {}) {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      if (release_) return;
+      beforeRelease_ = std::move(last);
+      release_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool answered_ = false;
+  bool taken_ = false;
+  bool release_ = false;
+  std::function<void()> beforeRelease_;
+  std::thread thread_;
+};
+
 // Which file a name leads to, so that a test sees whether a save replaced the file or wrote
 // into it: device and inode, or on Windows volume and file index.
 using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
@@ -161,19 +213,22 @@ inline std::string describe(const store::FileResult& result) {
   return std::to_string(result.reason()) + "|" + result.message();
 }
 
-// Runs `action` as the user `uid` (its group the same number, no other groups) and returns
+// Runs `action` as the user `uid` (its group the same number, and `groups` beside it) and returns
 // its result described. Another user than the current one takes root: then the action runs in a
 // child process switched to that user. Nothing when the switch cannot be made.
-inline std::optional<std::string> runAs(uid_t uid,
-                                        const std::function<store::FileResult()>& action) {
-  if (uid == ::geteuid()) return describe(action());
+inline std::optional<std::string> runAs(uid_t uid, const std::function<store::FileResult()>& action,
+                                        const std::vector<gid_t>& groups = {}) {
+  if (uid == ::geteuid() && groups.empty()) return describe(action());
   if (::geteuid() != 0) return std::nullopt;
   int channel[2];
   if (::pipe(channel) != 0) return std::nullopt;
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(channel[0]);
-    if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(1);
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(uid) != 0 ||
+        ::setuid(uid) != 0) {
+      ::_exit(1);
+    }
     const std::string text = describe(action());
     const bool sent = ::write(channel[1], text.data(), text.size()) == ssize_t(text.size());
     ::_exit(sent ? 0 : 1);
@@ -188,6 +243,73 @@ inline std::optional<std::string> runAs(uid_t uid,
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   return text;
 }
+
+// A child process that runs `body` and ends, its exit status 0 when `body` says true. Parent and
+// child talk through two pipes: each sends whole values of plain types to the other.
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::function<bool(ChildProcess&)>& body) {
+    int up[2];
+    int down[2];
+    if (::pipe(up) != 0) return;
+    if (::pipe(down) != 0) {
+      ::close(up[0]);
+      ::close(up[1]);
+      return;
+    }
+    pid_ = ::fork();
+    const bool inChild = pid_ == 0;
+    ::close(inChild ? up[0] : up[1]);
+    ::close(inChild ? down[1] : down[0]);
+    toOther_ = inChild ? up[1] : down[1];
+    fromOther_ = inChild ? down[0] : up[0];
+    if (inChild) ::_exit(body(*this) ? 0 : 1);
+  }
+  ~ChildProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (toOther_ >= 0) ::close(toOther_);
+    if (fromOther_ >= 0) ::close(fromOther_);
+  }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+
+  template <typename T>
+  bool send(const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    return ::write(toOther_, &value, sizeof value) == ssize_t(sizeof value);
+  }
+  // The next value from the other side; false when it has ended (or sent something else).
+  template <typename T>
+  bool receive(T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    auto* bytes = reinterpret_cast<char*>(&value);
+    for (std::size_t got = 0; got < sizeof value;) {
+      const ssize_t n = ::read(fromOther_, bytes + got, sizeof value - got);
+      if (n <= 0) return false;
+      got += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  // Waits for the child to end: its exit status, or -1 when a signal ended it.
+  int wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void kill(int signal) { ::kill(pid_, signal); }
+
+ private:
+  pid_t pid_ = -1;
+  int toOther_ = -1;
+  int fromOther_ = -1;
+};
 
 #endif  // _WIN32
 

@@ -301,11 +301,18 @@ TEST_F(ToolkitContract, AnErrorInATickWhileAModalDialogIsOpenIsShownAndEndsThePr
 
 TEST_F(ToolkitContract, ShowLoadsOnceUntilUnloaded) {
   int loads = 0;
+  int unloads = 0;
   form.onLoad = [&] { ++loads; };
+  form.onUnload = [&] {
+    ++unloads;
+    EXPECT_EQ(tp.windows.open.count(&form), 1u) << "the unload event comes before the window goes";
+  };
   form.show();
   form.show();
   EXPECT_EQ(loads, 1);
   form.unload();
+  form.unload();
+  EXPECT_EQ(unloads, 1) << "a form that is not loaded has nothing to unload";
   EXPECT_EQ(tp.windows.open.count(&form), 0u);
   form.show();
   EXPECT_EQ(loads, 2);

@@ -28,6 +28,15 @@ void Slider::slideTo(int value) {
   if (enabled()) storeAndNotify(value_, value, Property::Value);
 }
 
+void Slider::setPositionNames(std::vector<std::string> names) {
+  storeAndNotify(positionNames_, std::move(names), Property::Accessibility);
+}
+
+std::string Slider::positionName() const {
+  const auto index = static_cast<std::size_t>(value_ - min_);
+  return index < positionNames_.size() ? positionNames_[index] : std::string();
+}
+
 bool ColourDialog::showColour() {
   auto chosen = form_.platform().colours.choose(colour_);
   if (!chosen) return false;

@@ -1,6 +1,9 @@
 #pragma once
 // The progress bar, the slider and the colour dialog.
 
+#include <string>
+#include <vector>
+
 #include "toolkit/control.h"
 
 namespace tk {
@@ -40,11 +43,17 @@ class Slider : public Control {
 
   void slideTo(int value);  // the user moved it; kept within min..max
 
+  // What each position picks, from min on, for assistive technology to read with the name;
+  // empty where none was given, and a position is then read as its number.
+  void setPositionNames(std::vector<std::string> names);
+  std::string positionName() const;
+
  private:
   int min_;
   int max_;
   int value_;
   Orientation orientation_;
+  std::vector<std::string> positionNames_;
 };
 
 // The system's colour dialog. `colour` is the last colour chosen with OK (0 before any).

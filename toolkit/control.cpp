@@ -32,8 +32,61 @@ void Control::setEnabled(bool enabled) {
 }
 
 void Control::setAccessibility(std::string accessibleName, std::string toolTip) {
-  storeAndNotify(accessibility_, {std::move(accessibleName), std::move(toolTip)},
-                 Property::Accessibility);
+  Accessibility changed = accessibility_;
+  changed.name = std::move(accessibleName);
+  changed.toolTip = std::move(toolTip);
+  storeAndNotify(accessibility_, std::move(changed), Property::Accessibility);
+}
+
+void Control::setAccessibleName(std::string name) {
+  setAccessibility(std::move(name), accessibility_.toolTip);
+}
+
+void Control::setAccessibleDescription(std::string description) {
+  Accessibility changed = accessibility_;
+  changed.description = std::move(description);
+  storeAndNotify(accessibility_, std::move(changed), Property::Accessibility);
+}
+
+void Control::setAccessibleRole(AccessibleRole role) {
+  Accessibility changed = accessibility_;
+  changed.role = role;
+  storeAndNotify(accessibility_, std::move(changed), Property::Accessibility);
+}
+
+AccessibleRole Control::accessibleRole() const {
+  if (accessibility_.role != AccessibleRole::Default) return accessibility_.role;
+  switch (kind()) {
+    case Kind::Form:
+      return AccessibleRole::Window;
+    case Kind::CommandButton:
+      return AccessibleRole::PushButton;
+    case Kind::CheckBox:
+      return AccessibleRole::CheckBox;
+    case Kind::OptionButton:
+      return AccessibleRole::RadioButton;
+    case Kind::TextBox:
+      return AccessibleRole::Text;
+    case Kind::ComboBox:
+      return AccessibleRole::ComboBox;
+    case Kind::ListBox:
+      return AccessibleRole::List;
+    case Kind::Frame:
+      return AccessibleRole::Grouping;
+    case Kind::ProgressBar:
+      return AccessibleRole::ProgressBar;
+    case Kind::Slider:
+      return AccessibleRole::Slider;
+    case Kind::Label:
+      return AccessibleRole::StaticText;
+    case Kind::Image:
+    case Kind::PictureBox:
+    case Kind::Shape:
+    case Kind::Line:
+    case Kind::Timer:
+      return AccessibleRole::Graphic;
+  }
+  return AccessibleRole::Graphic;
 }
 
 void Control::notifyBackend(Property property) {

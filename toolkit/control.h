@@ -51,8 +51,35 @@ enum class Property {
   LineEnds,
   Range,
   Accessibility,
-  MaxLength
+  MaxLength,
+  Announcement
 };
+
+// What a control is to assistive technology. Each kind has its own (`Default`); a form may give
+// a control another one, as the stopwatch does for the dial, which a screen reader reads as text.
+enum class AccessibleRole {
+  Default,
+  Window,
+  PushButton,
+  CheckBox,
+  RadioButton,
+  Text,  // an editable text box
+  ComboBox,
+  List,
+  ProgressBar,
+  Slider,
+  Grouping,    // a frame
+  Pane,        // a form's client area
+  StaticText,  // a label, or anything that presents itself as words
+  Graphic,
+};
+
+// Every property, in the order a new view shows them: its place first, whether it shows last.
+inline constexpr Property viewProperties[] = {
+    Property::Bounds,    Property::Enabled, Property::Accessibility, Property::Items,
+    Property::Range,     Property::Caption, Property::MaxLength,     Property::Text,
+    Property::ListIndex, Property::Value,   Property::BackColour,    Property::ForeColour,
+    Property::Picture,   Property::Visible};
 
 using Event = std::function<void()>;
 
@@ -95,6 +122,13 @@ class Control {
   const std::string& accessibleName() const { return accessibility_.name; }
   const std::string& toolTip() const { return accessibility_.toolTip; }
   void setAccessibility(std::string accessibleName, std::string toolTip = {});
+  void setAccessibleName(std::string name);
+  // Read after the name: what the control is for or where it stands ("The stopwatch is running").
+  const std::string& accessibleDescription() const { return accessibility_.description; }
+  void setAccessibleDescription(std::string description);
+  // The role given by the form, or else the kind's own.
+  AccessibleRole accessibleRole() const;
+  void setAccessibleRole(AccessibleRole role);
 
  protected:
   // Every property set goes through here: it stores the new value, tells the backend, then
@@ -118,6 +152,8 @@ class Control {
   struct Accessibility {
     std::string name;
     std::string toolTip;
+    std::string description;
+    AccessibleRole role = AccessibleRole::Default;
     friend bool operator==(const Accessibility&, const Accessibility&) = default;
   };
 

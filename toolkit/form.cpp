@@ -31,6 +31,11 @@ void Form::setPicture(std::string picture) {
   storeAndNotify(picture_, std::move(picture), Property::Picture);
 }
 
+void Form::announce(std::string text) {
+  announcement_ = std::move(text);
+  notifyBackend(Property::Announcement);
+}
+
 void Form::show() {
   const bool loading = !loaded_;
   if (loading) load();
@@ -54,6 +59,7 @@ void Form::load() {
 
 void Form::unload() {
   if (!loaded_) return;
+  dispatch(onUnload);
   loaded_ = false;
   shown_ = false;
   platform_.windows.unload(*this);

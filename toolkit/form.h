@@ -44,12 +44,18 @@ class Form : public Container {
 
   const std::vector<Menu*>& menus() const { return menus_; }
 
+  // Tells a screen-reader user, once and without moving the focus, of something that happened
+  // (an alarm). Every call is told to the backend, the same text again included.
+  void announce(std::string text);
+  const std::string& lastAnnouncement() const { return announcement_; }
+
   void show();
   void unload();
   bool isLoaded() const { return loaded_; }
   bool isShown() const { return shown_; }
   bool isLoading() const { return loading_; }
   Event onLoad;
+  Event onUnload;  // before the window goes
 
   void setObserver(ControlObserver* observer) { observer_ = observer; }
   ControlObserver* observer() const { return observer_; }
@@ -72,6 +78,7 @@ class Form : public Container {
   Platform& platform_;
   std::string caption_;
   std::string picture_;
+  std::string announcement_;
   std::vector<Menu*> menus_;
   ControlObserver* observer_ = nullptr;
   bool loaded_ = false;

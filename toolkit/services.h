@@ -19,6 +19,10 @@ class WindowSystem {
   virtual ~WindowSystem() = default;
   virtual void show(Form& form) = 0;    // without blocking; the form is loaded already
   virtual void unload(Form& form) = 0;  // the window goes away; the form object stays
+  // Asks the user to come to the form's window when it is not the active one (minimised or
+  // behind others): the window manager's urgency hint, a flashing task-bar button. The request
+  // lasts until the user comes to the window. Where the window system cannot ask, nothing.
+  virtual void askForAttention(Form& /*form*/) {}
 };
 
 class MessageBoxService {

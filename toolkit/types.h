@@ -15,12 +15,23 @@ inline constexpr int twipsPerPixel = 15;
 // colour by its index in the low byte.
 using Colour = std::uint32_t;
 inline constexpr bool isSystemColour(Colour c) { return (c & 0x80000000u) != 0; }
+inline constexpr unsigned systemColourIndex(Colour c) { return c & 0xFFu; }
 
+// The system colours the forms and the backends name, by the system's own indexes.
 namespace SystemColour {
-inline constexpr Colour windowText = 0x80000008;
+inline constexpr Colour menu = 0x80000004;
 inline constexpr Colour windowBackground = 0x80000005;
+inline constexpr Colour menuText = 0x80000007;
+inline constexpr Colour windowText = 0x80000008;
+inline constexpr Colour highlight = 0x8000000D;
+inline constexpr Colour highlightText = 0x8000000E;
 inline constexpr Colour buttonFace = 0x8000000F;
+inline constexpr Colour buttonShadow = 0x80000010;
+inline constexpr Colour grayText = 0x80000011;
 inline constexpr Colour buttonText = 0x80000012;
+inline constexpr Colour buttonHighlight = 0x80000014;
+inline constexpr Colour infoText = 0x80000017;
+inline constexpr Colour infoBackground = 0x80000018;
 }  // namespace SystemColour
 
 struct Rect {

@@ -1,6 +1,6 @@
 // The save file on Windows' own terms, under Wine: a file that another program holds open, hidden,
-// system and read-only files, a folder whose name is not ASCII, temporary files a crash left, and
-// the window going on when its save file is in use.
+// system and read-only files, a folder whose name is not ASCII, temporary files a crash left, the
+// window going on when its save file is in use, and the lock copies of the program share.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #endif
 #include <windows.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "clock_fixture.h"
 #include "store/record_codec.h"
@@ -176,6 +178,35 @@ TEST_F(WindowsSaveFile, TemporaryFilesOfAnEndedProcessAreRemoved) {
 
 // The window: a save while another program holds the file shows the message, keeps the slot in
 // memory and goes on; once the file is free, the next save writes it.
+// File names on Windows are the same in any case: so is the lock.
+TEST_F(WindowsSaveFile, TheLockIsTheFilesWhateverCaseItsNameIsWrittenIn) {
+  writeBytes(store::saveFileName, patternBytes(160));
+  LockHolder other("FILECLOCKSAVE.BIN");
+  ASSERT_TRUE(other.taken());
+  store::SaveFile file;
+  file.setLockWait(std::chrono::milliseconds(100));
+  Slots slots{};
+  const store::FileResult result =
+      file.update(slots, store::SlotsChange::saveInto(1, newSlots()[0]));
+  EXPECT_EQ(result.reason(), store::lockedElsewhere) << result.message();
+  EXPECT_EQ(readBytes(store::saveFileName), patternBytes(160));
+}
+
+TEST_F(WindowsSaveFile, ACopyThatEndedHoldingTheLockDoesNotHoldUpTheNextSave) {
+  writeBytes(store::saveFileName, patternBytes(160));
+  std::thread([] {
+    store::FileLayer::Handle lock = 0;
+    EXPECT_EQ(store::systemFileLayer().tryLock(store::saveFileName, lock), 0);
+  }).join();  // ends without letting go
+  store::SaveFile file;
+  file.setLockWait(std::chrono::milliseconds(100));
+  Slots slots{};
+  const store::FileResult result =
+      file.update(slots, store::SlotsChange::saveInto(1, newSlots()[0]));
+  EXPECT_TRUE(result) << result.message();
+  EXPECT_EQ(slots[0], newSlots()[0]);
+}
+
 TEST_F(ClockTest, ASaveFileInUseElsewhereIsReportedAndALaterSaveWritesIt) {
   start();
   ASSERT_TRUE(tp.messages.texts.empty());

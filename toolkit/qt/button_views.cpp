@@ -3,21 +3,12 @@
 #include <QStylePainter>
 #include <optional>
 
+#include "toolkit/painting.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/strings.h"
 
 namespace tk::qt {
-
-namespace {
-
-// Dark text on light faces, light text on dark ones, so a coloured button stays readable.
-QColor readableTextOn(const QColor& face) {
-  const double luma = 0.299 * face.red() + 0.587 * face.green() + 0.114 * face.blue();
-  return luma < 100 ? QColor(Qt::white) : QColor(Qt::black);
-}
-
-}  // namespace
 
 // A push button whose face, when it has a colour of its own, is that colour and nothing else.
 // The widget style shades a button's face as a gradient of its palette colour, which turns a

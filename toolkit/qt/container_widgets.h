@@ -4,9 +4,9 @@
 // widgets on top.
 
 #include <QWidget>
-#include <unordered_map>
 
 #include "toolkit/control.h"
+#include "toolkit/painting.h"
 
 namespace tk {
 class Form;
@@ -20,21 +20,23 @@ class ContainerWidget : public QWidget {
   ContainerWidget(const Container& container, QWidget* parent);
   const Container& container() const { return container_; }
 
-  // Repaints a graphical child after a change: where it was shown and where it shows now, and
-  // nothing else, since a hand or a readout changes every second.
+  // Repaints a graphical child after a change: where it was shown and where it shows now.
   void showChange(const Control& child);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   // Paints the container's own background within `area`, where this paint is clipped to.
   virtual void paintBackground(QPainter& painter, const QRect& area) = 0;
+  // Fills `area`, and where it reaches the widget's edge every device pixel the widget owns there,
+  // the last partly covered ones included.
+  void fillBackground(QPainter& painter, const QRect& area, const QColor& colour) const;
 
  private:
   // The pixels a child's painting touches, within this widget.
-  QRect shownArea(const Control& child) const;
+  PixelRect shownArea(const Control& child) const;
 
   const Container& container_;
-  std::unordered_map<const Control*, QRect> shownAreas_;
+  ShownAreas shownAreas_;
 };
 
 // The client area of a form: its back colour and its picture, unscaled at the top left.

@@ -1,5 +1,6 @@
 #include <QSignalBlocker>
 
+#include "toolkit/qt/accessibility.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/control_views.h"
@@ -10,6 +11,7 @@ namespace tk::qt {
 
 ControlView::ControlView(Control& control, QWidget* widget) : control_(control), widget_(widget) {
   widget_->setObjectName(toQString(control.name()));
+  linkToControl(*widget_, control);
   // The form's pointer (an hourglass, say) is for its own surface; over a control the pointer
   // is the control's own, the arrow unless the widget chose one (a text box's I-beam).
   if (!widget_->testAttribute(Qt::WA_SetCursor)) widget_->setCursor(Qt::ArrowCursor);
@@ -28,7 +30,8 @@ void ControlView::apply(Property property) {
       widget_->setEnabled(control_.enabled());
       break;
     case Property::Accessibility:
-      widget_->setAccessibleName(toQString(control_.accessibleName()));
+      widget_->setAccessibleName(accessibleName());
+      widget_->setAccessibleDescription(toQString(control_.accessibleDescription()));
       widget_->setToolTip(toQString(control_.toolTip()));
       break;
     default:
@@ -37,14 +40,10 @@ void ControlView::apply(Property property) {
   }
 }
 
+QString ControlView::accessibleName() const { return toQString(control_.accessibleName()); }
+
 void ControlView::applyAll() {
-  for (Property property :
-       {Property::Bounds, Property::Enabled, Property::Accessibility, Property::Items,
-        Property::Range, Property::Caption, Property::MaxLength, Property::Text,
-        Property::ListIndex, Property::Value, Property::BackColour, Property::ForeColour,
-        Property::Picture, Property::Visible}) {
-    apply(property);
-  }
+  for (Property property : viewProperties) apply(property);
 }
 
 namespace {
@@ -87,8 +86,13 @@ void FrameView::applyOwn(Property property) {
 
 void showBackColour(QWidget& widget, Colour colour) {
   QPalette palette = widget.palette();
-  // Buttons paint their background in the button role, not the window one.
-  palette.setColor(widget.backgroundRole(), toQColor(colour));
+  // Buttons paint their background in the button role, not the window one. A caption on a
+  // background of the control's own stays readable whatever that colour is.
+  const QColor background = toQColor(colour);
+  palette.setColor(widget.backgroundRole(), background);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, widget.foregroundRole(), readableTextOn(background));
+  }
   widget.setPalette(palette);
   widget.setAutoFillBackground(true);
 }

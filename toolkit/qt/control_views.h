@@ -46,6 +46,8 @@ class ControlView {
   // The properties particular to the kind; the common ones (bounds, visibility, enabling,
   // accessibility) are handled here.
   virtual void applyOwn(Property property) = 0;
+  // What assistive technology calls the control: the model's accessible name.
+  virtual QString accessibleName() const;
 
  private:
   Control& control_;
@@ -142,6 +144,8 @@ class SliderView : public ViewOf<Slider, QSlider> {
 
  protected:
   void applyOwn(Property property) override;
+  // The name and the part the slider picks now: "Colour to change: Minute Hand".
+  QString accessibleName() const override;
 };
 
 class PictureBoxView : public ViewOf<PictureBox, QLabel> {

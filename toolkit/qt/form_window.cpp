@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "toolkit/menu.h"
+#include "toolkit/qt/accessibility.h"
 #include "toolkit/qt/geometry.h"
 #include "toolkit/qt/strings.h"
 
@@ -29,7 +30,8 @@ QFont toolkitFont() {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form) : form_(form), client_(new ClientAreaWidget(form, this)) {
+FormWindow::FormWindow(Form& form)
+    : form_(form), client_((installAccessibleInterfaces(), new ClientAreaWidget(form, this))) {
   setObjectName(toQString(form.name()));
   setFont(toolkitFont());
   setWindowTitle(toQString(form.caption()));
@@ -108,26 +110,13 @@ void FormWindow::addControls(Container& container, QWidget* containerWidget) {
 }
 
 void FormWindow::propertyChanged(Control& control, Property property) {
-  if (!held_) {
-    showChange(control, property);
-    return;
-  }
-  const std::pair change{&control, property};
-  if (std::find(heldChanges_.begin(), heldChanges_.end(), change) == heldChanges_.end()) {
-    heldChanges_.push_back(change);
-  }
-}
-
-void FormWindow::releaseChanges() {
-  held_ = false;
-  for (const auto& [control, property] : std::exchange(heldChanges_, {})) {
-    showChange(*control, property);
-  }
+  heldChanges_.changed(control, property);
 }
 
 void FormWindow::showChange(Control& control, Property property) {
   if (&control == &form_) {
     if (property == Property::Caption) setWindowTitle(toQString(form_.caption()));
+    if (property == Property::Announcement) announce(*client_);
     client_->update();
     return;
   }
@@ -139,6 +128,7 @@ void FormWindow::showChange(Control& control, Property property) {
   // A graphical control: its container paints it.
   if (auto container = containers_.find(control.parent()); container != containers_.end()) {
     container->second->showChange(control);
+    notifyGraphicalChange(*container->second, control);
   }
 }
 
@@ -201,6 +191,9 @@ void FormWindow::present() {
     const QPoint clientTopLeft(toPixels(form_.screenLeft), toPixels(form_.screenTop));
     setGeometry(QRect(clientTopLeft - client_->pos(), fixedSize_));
   }
+  // A window the user or the window manager minimised comes back as it was; shown as it is, it
+  // would stay minimised, since the window system puts off activating a window it has unmapped.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   if (firstShowing) {
     connect(windowHandle(), &QWindow::windowStateChanged, this, &FormWindow::returnToNormalState,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolkit/form.h"
+#include "toolkit/held_changes.h"
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/control_views.h"
 
@@ -30,13 +31,12 @@ class FormWindow : public QMainWindow, public ControlObserver {
 
   void propertyChanged(Control& control, Property property) override;
 
-  // While held, changes are only noted; the release shows each changed property once, as it is
-  // then. Thousands of catch-up ticks cost the screen one update.
-  void holdChanges() { held_ = true; }
-  void releaseChanges();
+  // A catch-up's changes reach the screen once, when it ends.
+  void holdChanges() { heldChanges_.hold(); }
+  void releaseChanges() { heldChanges_.release(); }
 
-  // Shows the window (placed as the form asks) and gives the focus to the first control in tab
-  // order that can take it.
+  // Shows the window (placed as the form asks), restored if it was minimised, in front and
+  // active; the first time, with the focus on the first control in tab order that can take it.
   void present();
   // Stops showing the form and forwarding input to it, before the window goes away.
   void detach();
@@ -70,8 +70,8 @@ class FormWindow : public QMainWindow, public ControlObserver {
   bool sizeReleased_ = false;  // only while a maximised or full-screen state is undone
   bool askingForNormalState_ = false;
   bool detached_ = false;
-  bool held_ = false;
-  std::vector<std::pair<Control*, Property>> heldChanges_;  // in the order first changed
+  HeldChanges heldChanges_{
+      [this](Control& control, Property property) { showChange(control, property); }};
 };
 
 }  // namespace tk::qt

@@ -2,7 +2,6 @@
 
 #include <QPixmap>
 #include <QPixmapCache>
-#include <algorithm>
 
 #include "toolkit/graphics.h"
 #include "toolkit/qt/colours.h"
@@ -15,11 +14,7 @@ namespace tk::qt {
 namespace {
 
 void paintShape(QPainter& painter, const Shape& shape) {
-  QRectF area = toPixelsF(shape.bounds());
-  if (shape.shape() == ShapeKind::Circle || shape.shape() == ShapeKind::Square) {
-    const double side = std::min(area.width(), area.height());
-    area = QRectF(area.center().x() - side / 2, area.center().y() - side / 2, side, side);
-  }
+  QRectF area = toQRectF(shapeArea(shape, 1));
   painter.setPen(QPen(toQColor(shape.borderColour()), 1));
   painter.setBrush(toQColor(shape.fillColour()));
   // Keep the one-pixel border inside the bounds.
@@ -31,29 +26,13 @@ void paintShape(QPainter& painter, const Shape& shape) {
   }
 }
 
-// A level or upright line covers whole pixels: `width` rows (or columns) from its coordinate on,
-// the first of them half a pen's width before it. Drawn as a filled rectangle it stays crisp,
-// where a smoothed pen would spread it over two rows of paler colour.
-QRect axisLineRect(const LineEnds& e, int width) {
-  const int before = (width - 1) / 2;
-  if (e.y1 == e.y2) {
-    const int left = toPixels(std::min(e.x1, e.x2));
-    const int right = toPixels(std::max(e.x1, e.x2));
-    return QRect(left, toPixels(e.y1) - before, std::max(1, right - left), width);
-  }
-  const int top = toPixels(std::min(e.y1, e.y2));
-  const int bottom = toPixels(std::max(e.y1, e.y2));
-  return QRect(toPixels(e.x1) - before, top, width, std::max(1, bottom - top));
-}
-
 void paintLine(QPainter& painter, const Line& line) {
   const LineEnds& e = line.ends();
-  if (e.x1 == e.x2 || e.y1 == e.y2) {
-    painter.fillRect(axisLineRect(e, std::max(1, line.borderWidth())),
-                     toQColor(line.borderColour()));
+  if (isLevelOrUpright(e)) {
+    painter.fillRect(toQRect(levelOrUprightLineArea(line, 1)), toQColor(line.borderColour()));
     return;
   }
-  QPen pen(toQColor(line.borderColour()), std::max(1, line.borderWidth()));
+  QPen pen(toQColor(line.borderColour()), lineWidth(line, 1));
   pen.setCapStyle(Qt::RoundCap);
   painter.setPen(pen);
   painter.drawLine(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
@@ -103,40 +82,11 @@ QPixmap resourcePicture(const std::string& name) {
   return picture;
 }
 
-namespace {
-
-QRectF lineArea(const Line& line) {
-  const LineEnds& e = line.ends();
-  const QRectF span =
-      QRectF(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)), QPointF(toPixelsF(e.x2), toPixelsF(e.y2)))
-          .normalized();
-  // Half the pen's width on every side for the round caps, and a pixel for the antialiasing.
-  const double margin = std::max(1, line.borderWidth()) / 2.0 + 1;
-  return span.adjusted(-margin, -margin, margin, margin);
-}
-
-QRectF imageArea(const Image& image) {
-  const QPixmap picture = resourcePicture(image.picture());
-  if (picture.isNull()) return {};
-  return QRectF(toPixels(image.bounds()).topLeft(), picture.deviceIndependentSize());
-}
-
-}  // namespace
-
 QRectF paintedArea(const Control& control) {
-  if (control.windowed() || !control.visible()) return {};
-  switch (control.kind()) {
-    case Kind::Line:
-      return lineArea(static_cast<const Line&>(control));
-    case Kind::Image:
-      return imageArea(static_cast<const Image&>(control));
-    case Kind::Shape:
-      return toPixelsF(control.bounds());
-    case Kind::Label:
-      return toPixels(control.bounds());
-    default:
-      return {};
-  }
+  return toQRectF(tk::paintedArea(control, 1, [](const std::string& picture) {
+    const QSizeF size = resourcePicture(picture).deviceIndependentSize();
+    return PixelSize{size.width(), size.height()};
+  }));
 }
 
 void paintGraphical(QPainter& painter, const Control& control) {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "toolkit/qt/colours.h"
+
 namespace tk::qt {
 
 QtPlatform::QtPlatform(RegistryService& registry, AppInfo app, const ElapsedClock& clock)
@@ -15,6 +17,9 @@ QtPlatform::QtPlatform(RegistryService& registry, AppInfo app, const ElapsedCloc
   loop_.setCatchUpListener(&windows_);
   // One look on every desktop: the colours the forms give their buttons show in every style.
   if (QApplication::style()->name() != QStringLiteral("fusion")) QApplication::setStyle("Fusion");
+  // And one set of colours: a dark desktop theme would put its light text on the white
+  // backgrounds the designs fix, and lose the outlines drawn against the window.
+  QApplication::setPalette(lightPalette());
 }
 
 }  // namespace tk::qt

@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <cstdio>
 #include <cstdlib>
@@ -17,14 +18,37 @@
 
 namespace tk::qt {
 
+namespace {
+
+// A modal dialog's owner: the window active when it opens, which gets the focus back when it
+// closes. Left to the window manager, the focus can go to another of the program's windows (the
+// main window, where the About window opened the box).
+class DialogOwner {
+ public:
+  DialogOwner() : window_(QApplication::activeWindow()) {}
+  DialogOwner(const DialogOwner&) = delete;
+  DialogOwner& operator=(const DialogOwner&) = delete;
+  ~DialogOwner() {
+    if (window_ && window_->isVisible()) window_->activateWindow();
+  }
+  QWidget* window() const { return window_; }
+
+ private:
+  QPointer<QWidget> window_;
+};
+
+}  // namespace
+
 void QtMessageBox::show(std::string_view text, std::string_view title) {
+  const DialogOwner owner;
   QMessageBox box(QMessageBox::NoIcon, toQString(title.empty() ? appTitle_ : title),
-                  toQString(text), QMessageBox::Ok, QApplication::activeWindow());
+                  toQString(text), QMessageBox::Ok, owner.window());
   box.exec();
 }
 
 std::optional<Colour> QtColourDialog::choose(Colour initial) {
-  const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+  const DialogOwner owner;
+  const QColor chosen = QColorDialog::getColor(toQColor(initial), owner.window());
   if (!chosen.isValid()) return std::nullopt;  // Cancel
   return fromQColor(chosen);
 }

@@ -1,6 +1,6 @@
 #include "toolkit/qt/qt_window_system.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "toolkit/qt/form_window.h"
 
@@ -34,6 +34,11 @@ void QtWindowSystem::unload(Form& form) {
   // the widget is deleted once that event is over.
   window->deleteLater();
   if (windows_.empty()) QCoreApplication::quit();
+}
+
+void QtWindowSystem::askForAttention(Form& form) {
+  // Only an inactive window asks; Qt ends the request when the window becomes active.
+  if (FormWindow* window = windowOf(form)) QApplication::alert(window);
 }
 
 void QtWindowSystem::catchUpBegins() {

@@ -21,6 +21,7 @@ class QtWindowSystem : public WindowSystem, public CatchUpListener {
 
   void show(Form& form) override;
   void unload(Form& form) override;
+  void askForAttention(Form& form) override;
   void catchUpBegins() override;
   void catchUpEnds() override;
 

@@ -6,6 +6,7 @@
 
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/graphical_painter.h"
+#include "toolkit/qt/strings.h"
 
 namespace tk::qt {
 
@@ -70,7 +71,14 @@ void SliderView::applyOwn(Property property) {
   if (property == Property::Range) widget()->setRange(model().min(), model().max());
   if (property == Property::Range || property == Property::Value) {
     widget()->setValue(model().value());
+    apply(Property::Accessibility);
   }
+}
+
+QString SliderView::accessibleName() const {
+  const std::string position = model().positionName();
+  if (position.empty()) return toQString(model().accessibleName());
+  return toQString(model().accessibleName() + ": " + position);
 }
 
 PictureBoxView::PictureBoxView(PictureBox& box, QWidget* parent) : ViewOf(box, parent) {

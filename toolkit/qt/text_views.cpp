@@ -6,7 +6,9 @@
 namespace tk::qt {
 
 TextBoxView::TextBoxView(TextBox& box, QWidget* parent) : ViewOf(box, parent) {
-  QObject::connect(widget(), &QLineEdit::textEdited, [this](const QString& text) {
+  // Every change the view does not make itself (its own are made with signals blocked): typing,
+  // and a screen reader setting the text, which Qt does not count as an edit.
+  QObject::connect(widget(), &QLineEdit::textChanged, [this](const QString& text) {
     model().edit(fromQString(text));
     apply(Property::Text);  // a handler may have changed it again
   });
@@ -67,9 +69,15 @@ void ComboBoxView::showSelectionAndText() {
 ListBoxView::ListBoxView(ListBox& list, QWidget* parent) : ViewOf(list, parent) {
   widget()->setSelectionMode(QAbstractItemView::SingleSelection);
   // Selection, not the current row: taking the focus makes a row current without choosing it.
+  // A screen reader's selection adds a row to the one selected before; the new row is the
+  // choice.
   QObject::connect(widget(), &QListWidget::itemSelectionChanged, [this] {
-    const QList<QListWidgetItem*> selected = widget()->selectedItems();
-    if (!selected.isEmpty()) model().choose(widget()->row(selected.front()));
+    for (QListWidgetItem* item : widget()->selectedItems()) {
+      if (const int row = widget()->row(item); row != model().listIndex()) {
+        model().choose(row);
+        break;
+      }
+    }
     showSelection();
   });
 }

@@ -13,6 +13,8 @@ void HeadlessWindows::show(Form& form) {
 
 void HeadlessWindows::unload(Form& form) { open.erase(&form); }
 
+void HeadlessWindows::askForAttention(Form& form) { attentionAskedFor.push_back(form.name()); }
+
 void RecordedMessages::show(std::string_view text, std::string_view) {
   texts.emplace_back(text);
   if (whileOpen) whileOpen();

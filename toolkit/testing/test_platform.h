@@ -19,7 +19,9 @@ class HeadlessWindows : public WindowSystem {
  public:
   void show(Form& form) override;
   void unload(Form& form) override;
-  std::vector<std::string> shown;  // names of forms, in the order show() was called
+  void askForAttention(Form& form) override;
+  std::vector<std::string> shown;              // names of forms, in the order show() was called
+  std::vector<std::string> attentionAskedFor;  // names of forms, in order
   std::set<const Form*> open;
 };
 

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# stopwatch.exe under Wine as a person uses it, on a virtual X display of its own (Wine's windows
+# are X windows): clicks and keys at the controls' places, the screen and the save file checked
+# after each step. The program runs in a folder whose name is not ASCII. Keeps a screenshot in
+# the output folder when something is off, and one of the window in any case.
+#
+# usage: stopwatch_exe_test.sh <stopwatch.exe> <sysinfo_probe.exe> <build folder> <output folder>
+set -u
+
+program=$(realpath "$1")
+probe=$(realpath "$2")
+build=$(realpath "$3")
+output=$(realpath "${4:-.}")
+wine_run=$(realpath "$(dirname "$0")/../../cmake/wine-run.sh")
+shot_name=stopwatch_exe_failure.png
+source "$(dirname "$0")/../x11_session.sh"
+for tool in wine import convert; do
+  command -v "$tool" > /dev/null || fail "$tool is not installed (scripts/install-deps.sh test)"
+done
+
+folder="$work/Zeit für Tee – 計時"
+save_file="$folder/fileClockSave.bin"
+file_size() { stat -c %s "$save_file" 2> /dev/null || echo missing; }
+file_bytes() { od -An -tx1 -v -j "$1" -N "$2" "$save_file" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+size_is() { [ "$(file_size)" = "$1" ]; }
+
+# Wine takes seconds to start a program, far more on a busy machine.
+start_exe() {
+  "$wine_run" --keep-display "$program" >> "$work/program.log" 2>&1 &
+  app_pid=$!
+  wait_for 900 windows_named '^Stopwatch$' > /dev/null || fail "no window titled Stopwatch"
+  main=$(windows_named '^Stopwatch$' | head -n 1)
+  xdotool windowfocus --sync "$main" || fail "could not focus the main window"
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  cx=$X
+  cy=$((Y + HEIGHT - 407))  # the menu bar sits above the 529 x 407 client area
+}
+click() {
+  xdotool windowfocus --sync "$main" 2> /dev/null
+  xdotool mousemove --sync $((cx + $1)) $((cy + $2)) click 1
+}
+
+# Parts of the screen, client-area pixels (the design's twips / 15): the share of pixels in a box
+# that are the colour asked for.
+share_of() {  # share_of <colour test> <width> <height> <left> <top>
+  screenshot "$work/screen.png" || return 1
+  convert "$work/screen.png" -crop "$2x$3+$((cx + $4))+$((cy + $5))" +repage \
+    -fx "$1" -format '%[fx:mean]' info:
+}
+more_than() { awk -v s="$1" -v t="$2" 'BEGIN { exit !(s > t) }'; }
+green='g > 0.5 && r < 0.3 && b < 0.3'
+dark='r < 0.3 && g < 0.3 && b < 0.3'
+stop_button_green() { more_than "$(share_of "$green" 60 12 418 6)" 0.5; }
+# The second hand (black) just right of 12 o'clock, the first seconds after a reset, beside the
+# red minute hand; just left of 6 o'clock, half a minute in. The dial's centre is at (200, 133).
+hand_near_top() { more_than "$(share_of "$dark" 26 40 202 70)" 0.005; }
+hand_near_bottom() { more_than "$(share_of "$dark" 23 50 180 143)" 0.005; }
+# The alarm bell over the dial: the dial's middle mostly red.
+alarm_picture_shown() { more_than "$(share_of 'r - g' 100 70 150 80)" 0.25; }
+alarm_picture_hidden() { ! alarm_picture_shown; }
+dial() { screenshot "$work/screen.png" && convert "$work/screen.png" -crop "140x140+$((cx + 133))+$((cy + 61))" +repage rgb:- | md5sum; }
+dial_moves() { [ "$(dial)" != "$1" ]; }
+# True when the dial stays as it is for three seconds, three ticks of a running watch.
+dial_stays() {
+  local first
+  first=$(dial)
+  for _ in $(seq 15); do
+    [ "$(dial)" = "$first" ] || return 1
+    sleep 0.2
+  done
+}
+
+start_display
+mkdir -p "$folder" && cd "$folder" || fail "could not make the folder $folder"
+
+# The window: title, client size, the Stop button green at its place, the save file made empty.
+start_exe
+[ "$WIDTH" -eq 529 ] && [ "$HEIGHT" -gt 407 ] && [ "$HEIGHT" -le 437 ] ||
+  fail "the window is ${WIDTH}x${HEIGHT}: not a 529 x 407 client area under a menu bar"
+wait_for 100 test -f "$save_file" || fail "the save file was not created in the current folder"
+[ "$(file_size)" = 0 ] || fail "the new save file holds $(file_size) bytes, not 0"
+wait_for 100 stop_button_green || fail "no green Stop button at the top right"
+screenshot "$output/stopwatch_exe_window.png"
+
+# The second hand moves; Stop stops it, Start starts it again.
+before=$(dial)
+wait_for 50 dial_moves "$before" || fail "the dial did not change within 5 s"
+click 448 12  # Stop
+wait_for 20 dial_stays || fail "the dial still moves after Stop"
+stopped=$(dial)
+click 448 12  # Start
+wait_for 50 dial_moves "$stopped" || fail "the dial did not move again after Start"
+
+# Reset: the hand near 12 o'clock; Preset Now with 30 chosen in the seconds list (opened with
+# F4, thirty steps down from 0, Enter): near 6 o'clock; Reset again: near 12.
+click 456 48  # Reset
+wait_for 50 hand_near_top || fail "Reset did not bring the hand near 12 o'clock"
+hand_near_bottom && fail "the hand shows near 12 and near 6 o'clock at once"
+click 108 26
+xdotool key --clearmodifiers --delay 30 F4 $(printf 'Down %.0s' {1..30}) Return
+click 352 44  # Preset Now (its middle: 4800 + 975 / 2, 360 + 615 / 2 twips)
+wait_for 50 hand_near_bottom || fail "Preset Now with 30 seconds did not bring the hand near 6 o'clock"
+cp "$work/screen.png" "$output/stopwatch_exe_preset.png"
+click 456 48  # Reset
+wait_for 50 hand_near_top || fail "Reset did not bring the hand back near 12 o'clock"
+
+# The alarm at 0:3, on: after a reset the alarm picture blinks over the dial.
+click 350 174  # On
+click 285 201
+xdotool key --clearmodifiers End BackSpace BackSpace BackSpace
+xdotool type --delay 50 3
+click 456 48  # Reset
+wait_for 100 alarm_picture_shown || fail "the alarm picture did not appear within 10 s of the reset"
+cp "$work/screen.png" "$output/stopwatch_exe_alarm.png"
+wait_for 50 alarm_picture_hidden || fail "the alarm picture did not go away again: no blinking"
+
+# Ctrl+A from the alarm seconds box opens the About window.
+click 285 201
+xdotool key --clearmodifiers ctrl+a
+wait_for 100 windows_named '^About' > /dev/null || fail "Ctrl+A in the alarm seconds box opened no About window"
+about=$(windows_named '^About' | head -n 1)
+
+# System Information: started through the registry, or a message when it is not registered.
+# The probe is a copy of the test's own, so no other test sees its record.
+mkdir -p "$work/probe" && cp "$probe" "$work/probe/sysinfo_probe.exe" || fail "could not copy the probe"
+# In the build's own Wine prefix, which wine-run.sh made when it started the program.
+in_prefix() { WINEPREFIX="$build/wineprefix" WINEDEBUG=-all LC_ALL=C.UTF-8 "$@"; }
+probe_windows=$(in_prefix winepath -w "$work/probe/sysinfo_probe.exe")
+[ -n "$probe_windows" ] || fail "winepath gave no Windows path for the probe"
+set_sysinfo_keys() {  # set_sysinfo_keys <the PATH value as a .reg file writes it, or - for none>
+  printf '%s\r\n' REGEDIT4 '' \
+    '[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSINFO]' "\"PATH\"=$1" '' \
+    '[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools Location]' '"MSINFO"=-' > "$work/keys.reg"
+  in_prefix wine regedit /S "$(in_prefix winepath -w "$work/keys.reg")" ||
+    fail "regedit could not write the System Information keys"
+}
+press_system_info() {
+  xdotool windowfocus --sync "$about" || fail "could not focus the About window"
+  xdotool key --clearmodifiers alt+s
+}
+
+message='^Bransk - Quorvel - Clock$'
+set_sysinfo_keys -
+press_system_info
+wait_for 100 windows_named "$message" > /dev/null ||
+  fail "with no System Information registered, no message came up"
+xdotool windowfocus --sync "$(windows_named "$message" | head -n 1)"
+xdotool key --clearmodifiers Return
+wait_for 100 no_window_named "$message" || fail "the message did not close on Enter"
+
+set_sysinfo_keys "\"${probe_windows//\\/\\\\}\""
+press_system_info
+wait_for 300 test -f "$work/probe/sysinfo_probe.exe.ran" ||
+  fail "System Information did not start the program registered under MSINFO"
+set_sysinfo_keys -
+
+# The started program took the foreground, as System Information does; a click on the About
+# window's blank middle brings it back, and Esc closes it.
+eval "$(xdotool getwindowgeometry --shell "$about")"
+xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
+xdotool key --clearmodifiers Escape
+wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
+
+# Backwards, Save into slot 1: 160 bytes, record 1 saying backwards.
+click 430 144  # Backwards
+click 56 112   # Save
+wait_for 100 size_is 160 || fail "Save wrote $(file_size) bytes, not 160"
+[ "$(file_bytes 0 2)" = "ff ff" ] || fail "record 1 does not say backwards: $(file_bytes 0 32)"
+[ "$(file_bytes 30 2)" = "ff ff" ] || fail "record 1 is not marked saved: $(file_bytes 0 32)"
+
+# Ctrl+Q from the alarm seconds box ends the program with 0.
+click 285 201
+xdotool key --clearmodifiers ctrl+q
+wait_for 300 program_ended || fail "Ctrl+Q did not end the program within 30 s"
+wait "$app_pid"
+status=$?
+app_pid=
+[ "$status" -eq 0 ] || fail "the program ended with status $status, not 0"
+
+# A restart reads the file: it starts forwards, Load brings slot 1's backwards back, and saving
+# that into slot 2 writes backwards there.
+written=$(od -An -tx1 -v "$save_file")
+start_exe
+[ "$(od -An -tx1 -v "$save_file")" = "$written" ] || fail "starting again changed the save file"
+click 48 88   # Load (slot 1)
+click 40 136  # slot 2
+click 56 112  # Save
+record_2_backwards() { [ "$(file_bytes 32 2)" = "ff ff" ] && [ "$(file_bytes 62 2)" = "ff ff" ]; }
+wait_for 100 record_2_backwards ||
+  fail "after the restart slot 1 did not load backwards into slot 2: $(od -An -tx1 -v "$save_file")"
+xdotool windowfocus --sync "$main"
+xdotool key --clearmodifiers ctrl+q
+wait_for 300 program_ended || fail "Ctrl+Q did not end the restarted program within 30 s"
+wait "$app_pid"
+status=$?
+app_pid=
+[ "$status" -eq 0 ] || fail "the restarted program ended with status $status, not 0"
+
+echo "PASSED: title and size, green Stop, hand moving, Start/Stop, Preset Now, Reset, the alarm"
+echo "        blinking, Ctrl+A from a text box, System Information started and its message, Save"
+echo "        and a restart loading it in a folder named outside ASCII, Ctrl+Q ending with 0"

@@ -1,0 +1,6 @@
+#pragma once
+// The common controls (comctl32); their header needs the Windows one first.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
