@@ -51,12 +51,19 @@ Milliseconds QtEventLoop::clockNow() const {
 void QtEventLoop::deadlinesChanged() {
   if (!hasDeadline()) {
     arm(itimerspec{});  // all zero: disarmed
+    armedOverdue_ = false;
     return;
   }
   const auto due = start_ + std::chrono::milliseconds(nextDeadline());
+  const bool overdue = due <= clock_.now();
+  // A timer armed for an instant already past wakes the loop at once, whichever instant it was.
+  // A catch-up re-arms thousands of overdue ticks, and arming each again would be a system call
+  // costing more than the tick itself.
+  if (overdue && armedOverdue_) return;
   // A test's clock may have jumped further than the system has been up; any instant already
   // past makes the timer expire at once, and zero would disarm it.
   arm(absoluteInstant(std::max(1ns, due - clock_.aheadOfSystem())));
+  armedOverdue_ = overdue;
 }
 
 void QtEventLoop::arm(const itimerspec& spec) {
@@ -74,6 +81,7 @@ void QtEventLoop::wake() {
     throw std::system_error(errno, std::generic_category(), "read timerfd");
   }
   armed_.reset();  // spent: the next deadline is armed whatever it is
+  armedOverdue_ = false;
   // The kernel wakes us at or after the deadline, never before it, so the clock has reached it.
   runDue(clockNow());
 }

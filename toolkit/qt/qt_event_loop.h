@@ -46,6 +46,7 @@ class QtEventLoop : public EventLoop {
   // while a dialog is open.
   std::unique_ptr<QSocketNotifier> notifier_;
   std::optional<itimerspec> armed_;  // as last set, until the timer expires
+  bool armedOverdue_ = false;        // armed for an instant already past: it wakes the loop at once
 };
 
 }  // namespace tk::qt
