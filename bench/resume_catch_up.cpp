@@ -77,6 +77,7 @@ class Bench : public QObject {
     rightPaintedAt_ = {};
     jumpedAt_ = Clock::now();
     clock_.jump(asleep);
+    qt_.loop().clockJumped();  // what the kernel's timer does at a resume
     waitFor([&] { return rightPaintedAt_ != Clock::time_point{}; });
     measuring_ = false;
     return {msBetween(jumpedAt_, rightPaintedAt_), msBetween(burstStart_, burstEnd_), paints_};

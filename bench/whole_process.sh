@@ -6,29 +6,38 @@
 # also taken over STARTUPS more alternated launches, and its median comes from those. Then the
 # stopwatch's timing on the Qt loop: TIMING seconds with the other core idle, the same with it
 # busy, and the reading after a 5 s SIGSTOP.
+# Wake-ups: the stopwatch, the floor and xclock (where installed) side by side on one display for
+# WAKE seconds, counting each main thread's context switches and CPU time, running and then idle
+# (the watch stopped, the floor without its timer); and what woke the running stopwatch's main
+# thread, from the descriptors its polls returned on (strace).
 #
-# usage: bench/whole_process.sh [RUNS=5] [TIMING=600] [STARTUPS=21]   (TIMING 0 skips timing)
+# usage: bench/whole_process.sh [RUNS=5] [TIMING=600] [STARTUPS=21] [WAKE=60]
+#   RUNS 0 skips the alternated runs, TIMING 0 the timing, WAKE 0 the wake-ups
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs="${1:-5}"
 timing="${2:-600}"
 startups="${3:-21}"
+wake="${4:-60}"
 build=build/bench
 
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j"$(nproc)" --target stopwatch floor_window timing_accuracy >/dev/null
+cmake --build --preset bench -j"$(nproc)" --target stopwatch floor_window timing_accuracy resume_catch_up >/dev/null
 
 stopwatch="$(realpath "$build/app/stopwatch")"
 floor="$(realpath "$build/bench/floor_window")"
 timing_accuracy="$(realpath "$build/bench/timing_accuracy")"
+resume_catch_up="$(realpath "$build/bench/resume_catch_up")"
 clk_tck="$(getconf CLK_TCK)"
 
 scratch="$(mktemp -d)"
 xvfb_pid=""
 app_pid=""
+side_pids=()
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  for pid in "${side_pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$scratch"
 }
@@ -101,54 +110,156 @@ measure() {
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "Whole process: $runs runs each, alternated, under Xvfb $DISPLAY ($(nproc) cores, load average $(cut -d" " -f1-3 /proc/loadavg))"
-printf "%-10s %4s %12s %9s %9s %13s %15s\n" program run "startup(ms)" "RSS(kB)" "PSS(kB)" \
-  "CPU ms/min" "sched ms/min"
-: >"$scratch/stopwatch.txt"
-: >"$scratch/floor.txt"
-for run in $(seq "$runs"); do
-  for program in stopwatch floor; do
-    binary="$floor" title="Floor Window"
-    [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
-    # A run that fails to start is reported and tried once more.
-    line="$(measure "$binary" "$title")" || line="$(measure "$binary" "$title")"
-    echo "$line" >>"$scratch/$program.txt"
-    # shellcheck disable=SC2086
-    printf "%-10s %4d %12s %9s %9s %13s %15s\n" "$program" "$run" $line
-  done
-done
+# ---- Wake-ups, side by side ------------------------------------------------------------------
 
-for run in $(seq "$startups"); do
-  for program in stopwatch floor; do
-    binary="$floor" title="Floor Window"
-    [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
-    launch "$binary" "$title" || launch "$binary" "$title"
-    stop_app
-    echo "$startup_ms" >>"$scratch/$program.startup"
-  done
-done
-echo "Start-up alone, $startups launches each (ms): stopwatch $(paste -sd' ' "$scratch/stopwatch.startup")"
-echo "                                    floor $(paste -sd' ' "$scratch/floor.startup")"
+# Context switches of a process's main thread: each is a wake-up, or the kernel taking the core.
+switches() {
+  awk '/^voluntary_ctxt_switches|^nonvoluntary_ctxt_switches/ { s += $2 } END { print s }' \
+    "/proc/$1/task/$1/status"
+}
+loadavg() { cut -d" " -f1-3 /proc/loadavg; }
+main_ns() { cut -d" " -f1 "/proc/$1/task/$1/schedstat"; }
 
-echo
-printf "%-28s %12s %12s %8s\n" "median" stopwatch floor ratio
-names=("start-up to mapped (ms)" "RSS after 10 s (kB)" "PSS after 10 s (kB)"
-       "CPU per minute (ms, stat)" "CPU per minute (ms, sched)")
-keys=(startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min)
-result="RESULT whole_process runs=$runs startups=$startups"
-for column in 1 2 3 4 5; do
-  if [ "$column" = 1 ]; then
-    ours="$(median <"$scratch/stopwatch.startup")"
-    base="$(median <"$scratch/floor.startup")"
+# Starts a program beside the others, waits for its window and adds it to side_pids.
+launch_beside() {
+  local title="$1" workdir
+  shift
+  workdir="$(mktemp -d -p "$scratch")"
+  (cd "$workdir" && exec "$@" >/dev/null 2>"$workdir/stderr") &
+  side_pids+=($!)
+  for _ in $(seq 1000); do
+    xwininfo -name "$title" 2>/dev/null | grep -q IsViewable && return 0
+    sleep 0.01
+  done
+  echo "$title did not map: $(tail -c 300 "$workdir/stderr")" >&2
+  return 1
+}
+
+# Prints, for each "name pid" argument, over $wake seconds all sampled together: main-thread
+# wake-ups per second, and CPU per minute of the whole process (utime+stime, which keeps the time
+# of threads that have ended, in 10 ms ticks) and of its main thread alone (schedstat, in ns).
+measure_beside() {
+  local names=() pids=() s0=() t0=() m0=() i pid
+  while [ $# -gt 0 ]; do names+=("$1") pids+=("$2"); shift 2; done
+  for pid in "${pids[@]}"; do
+    s0+=("$(switches "$pid")") t0+=("$(cpu_ticks "$pid")") m0+=("$(main_ns "$pid")")
+  done
+  sleep "$wake"
+  for i in "${!pids[@]}"; do
+    pid="${pids[i]}"
+    awk -v name="${names[i]}" -v s0="${s0[i]}" -v s1="$(switches "$pid")" -v t0="${t0[i]}" \
+        -v t1="$(cpu_ticks "$pid")" -v m0="${m0[i]}" -v m1="$(main_ns "$pid")" -v t="$wake" \
+        -v hz="$clk_tck" 'BEGIN { printf "%-10s %12.2f %16.0f %18.1f\n", name, (s1 - s0) / t,
+                                   (t1 - t0) * 1000 / hz * 60 / t, (m1 - m0) / 1e6 * 60 / t }'
+  done
+}
+heading() { printf "%-10s %12s %16s %18s   (load average %s)\n" "$1" wake-ups/s \
+  "CPU ms/min, all" "main thread ms/min" "$(loadavg)"; }
+
+# What ended each of the main thread's polls over $1 seconds: the kind of each descriptor a poll
+# returned on (the loop's timer, the X connection, Qt's own wake-up event), and polls that
+# returned on none (a timeout Qt asked for).
+poll_reasons() {
+  local pid="$1" seconds="$2" trace="$scratch/poll.trace"
+  timeout "$seconds" strace -q -p "$pid" -e trace=poll,ppoll -o "$trace" 2>/dev/null || true
+  { grep -o '= [0-9]* (\[.*\])\|= 0 (Timeout)' "$trace" || true; } | while read -r line; do
+    if [[ $line == *Timeout* ]]; then
+      echo timeout
+      continue
+    fi
+    grep -o 'fd=[0-9]*' <<<"$line" | cut -d= -f2 | while read -r fd; do
+      readlink "/proc/$pid/fd/$fd" | sed 's/:.*\[/ /; s/\]$//; s/^socket.*/X connection (socket)/'
+    done
+  done | sort | uniq -c | awk -v t="$seconds" '{ n = $1; $1 = ""; printf "  %6.2f /s %s\n", n / t, $0 }'
+  echo "  $(grep -c 'poll' "$trace" || true) polls in $seconds s"
+}
+
+if [ "$wake" -gt 0 ]; then
+  side=(Stopwatch "$stopwatch" "Floor Window" "$floor")
+  command -v xclock >/dev/null && side+=(xclock "$(command -v xclock)")
+  echo "== Wake-ups side by side, $wake s each, under Xvfb $DISPLAY (load average $(loadavg))"
+  launch_beside Stopwatch "$stopwatch"
+  launch_beside "Floor Window" "$floor"
+  beside=(stopwatch "${side_pids[0]}" floor "${side_pids[1]}")
+  if command -v xclock >/dev/null; then
+    launch_beside xclock xclock -update 1
+    beside+=(xclock "${side_pids[2]}")
   else
-    ours="$(cut -d' ' -f"$column" "$scratch/stopwatch.txt" | median)"
-    base="$(cut -d' ' -f"$column" "$scratch/floor.txt" | median)"
+    echo "(xclock not installed: x11-apps)"
   fi
-  ratio="$(awk -v a="$ours" -v b="$base" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')"
-  printf "%-28s %12s %12s %8s\n" "${names[$((column - 1))]}" "$ours" "$base" "$ratio"
-  result+=" ${keys[$((column - 1))]}=$ours floor_${keys[$((column - 1))]}=$base"
-done
-echo "$result"
+  sleep 5
+  heading running
+  measure_beside "${beside[@]}"
+  echo "what woke the running stopwatch's main thread, 20 s (load average $(loadavg)):"
+  poll_reasons "${side_pids[0]}" 20
+
+  # Idle: the watch stopped with its Stop button (the design's 408, 0, 81 x 25), the floor
+  # started again without its timer; xclock has no idle state and goes.
+  for pid in "${side_pids[@]:1}"; do kill "$pid" && wait "$pid" 2>/dev/null || true; done
+  side_pids=("${side_pids[0]}")
+  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^Stopwatch$' | head -n 1)")"
+  xdotool mousemove --sync $((X + 448)) $((Y + HEIGHT - 407 + 12)) click 1
+  launch_beside "Floor Window" "$floor" --idle
+  sleep 5
+  heading idle
+  measure_beside stopwatch "${side_pids[0]}" floor "${side_pids[1]}"
+  echo "what woke the stopped stopwatch's main thread, 20 s:"
+  poll_reasons "${side_pids[0]}" 20
+  for pid in "${side_pids[@]}"; do kill "$pid" && wait "$pid" 2>/dev/null || true; done
+  side_pids=()
+  echo
+fi
+
+if [ "$runs" -gt 0 ]; then
+  echo "Whole process: $runs runs each, alternated, under Xvfb $DISPLAY ($(nproc) cores, load average $(cut -d" " -f1-3 /proc/loadavg))"
+  printf "%-10s %4s %12s %9s %9s %13s %15s\n" program run "startup(ms)" "RSS(kB)" "PSS(kB)" \
+    "CPU ms/min" "sched ms/min"
+  : >"$scratch/stopwatch.txt"
+  : >"$scratch/floor.txt"
+  for run in $(seq "$runs"); do
+    for program in stopwatch floor; do
+      binary="$floor" title="Floor Window"
+      [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
+      # A run that fails to start is reported and tried once more.
+      line="$(measure "$binary" "$title")" || line="$(measure "$binary" "$title")"
+      echo "$line" >>"$scratch/$program.txt"
+      # shellcheck disable=SC2086
+      printf "%-10s %4d %12s %9s %9s %13s %15s\n" "$program" "$run" $line
+    done
+  done
+
+  for run in $(seq "$startups"); do
+    for program in stopwatch floor; do
+      binary="$floor" title="Floor Window"
+      [ "$program" = stopwatch ] && binary="$stopwatch" title=Stopwatch
+      launch "$binary" "$title" || launch "$binary" "$title"
+      stop_app
+      echo "$startup_ms" >>"$scratch/$program.startup"
+    done
+  done
+  echo "Start-up alone, $startups launches each (ms): stopwatch $(paste -sd' ' "$scratch/stopwatch.startup")"
+  echo "                                    floor $(paste -sd' ' "$scratch/floor.startup")"
+
+  echo
+  printf "%-28s %12s %12s %8s\n" "median" stopwatch floor ratio
+  names=("start-up to mapped (ms)" "RSS after 10 s (kB)" "PSS after 10 s (kB)"
+         "CPU per minute (ms, stat)" "CPU per minute (ms, sched)")
+  keys=(startup_ms rss_kb pss_kb cpu_ms_per_min sched_ms_per_min)
+  result="RESULT whole_process runs=$runs startups=$startups"
+  for column in 1 2 3 4 5; do
+    if [ "$column" = 1 ]; then
+      ours="$(median <"$scratch/stopwatch.startup")"
+      base="$(median <"$scratch/floor.startup")"
+    else
+      ours="$(cut -d' ' -f"$column" "$scratch/stopwatch.txt" | median)"
+      base="$(cut -d' ' -f"$column" "$scratch/floor.txt" | median)"
+    fi
+    ratio="$(awk -v a="$ours" -v b="$base" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')"
+    printf "%-28s %12s %12s %8s\n" "${names[$((column - 1))]}" "$ours" "$base" "$ratio"
+    result+=" ${keys[$((column - 1))]}=$ours floor_${keys[$((column - 1))]}=$base"
+  done
+  echo "$result"
+fi
 
 [ "$timing" -gt 0 ] || exit 0
 # The timing runs need no display; the offscreen platform keeps them off the X server.

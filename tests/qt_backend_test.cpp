@@ -556,6 +556,24 @@ TEST_F(QtEventLoopTest, TimersKeepFiringWhileAModalDialogBlocksAHandler) {
   EXPECT_GE(ticksDuringDialog, 3);
 }
 
+// After a resume the deadline under way lies behind the clock, and the loop wakes for it at once:
+// a minute-long timer whose minute passed in the sleep fires long before a minute of waiting.
+TEST_F(QtEventLoopTest, AResumeWakesTheLoopAtOnce) {
+  std::vector<tk::Milliseconds> seen;
+  timers.tmrFirst.onTimer = [&] { seen.push_back(loop().now()); };
+  const tk::Milliseconds start = loop().now();
+  timers.tmrFirst.setInterval(60'000);
+  clock.jump(std::chrono::seconds(125));
+  qt.loop().clockJumped();
+  ASSERT_TRUE(runUntil([&] { return seen.size() >= 2; }, 20'000));
+  timers.tmrFirst.setEnabled(false);
+  // Both minutes that passed, each at the instant it was due, and not the third.
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1] - seen[0], 60'000);
+  EXPECT_GE(seen[0] - start, 60'000);
+  EXPECT_LE(seen[0] - start, 60'100);
+}
+
 // Counts the events of one type that reach a widget.
 class EventCounter : public QObject {
  public:

@@ -12,6 +12,10 @@ class ElapsedClock {
   virtual ~ElapsedClock() = default;
   // Time since an arbitrary start, never going backwards.
   virtual std::chrono::nanoseconds now() const = 0;
+  // How far this clock reads ahead of the operating system's suspend-counting clock: nothing for
+  // that clock itself, the jumps so far for a test's. A loop that sleeps on the system's own
+  // timer arms it for a deadline's instant minus this.
+  virtual std::chrono::nanoseconds aheadOfSystem() const { return {}; }
 };
 
 // The operating system's clock that includes time spent asleep.

@@ -37,7 +37,10 @@ void ContainerWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  paintBackground(painter);
+  // Rectangle by rectangle: filling or copying a whole rectangle is a plain copy of pixels, where
+  // the same through a clip of several rectangles goes line by line, and past a few dozen lines
+  // Qt hands the lines to helper threads, waking them on every tick.
+  for (const QRect& area : event->region()) paintBackground(painter, area);
   for (const Control* child : paintedChildren(container_)) {
     if (paintedArea(*child).intersects(event->rect())) paintGraphical(painter, *child);
   }
@@ -48,45 +51,56 @@ void ContainerWidget::paintEvent(QPaintEvent* event) {
 // opaque, nothing beneath paints that pixel first, and a smoothed fill that stops at the edge
 // would leave it half dark: a grey line down the edge. An unsmoothed fill a pixel beyond the edge,
 // cut off where the widget ends, covers it whole.
-void ContainerWidget::fillBackground(QPainter& painter, const QColor& colour) const {
+void ContainerWidget::fillBackground(QPainter& painter, const QRect& area,
+                                     const QColor& colour) const {
+  QRectF fill(area);
+  if (area.right() == rect().right()) fill.adjust(0, 0, 1, 0);
+  if (area.bottom() == rect().bottom()) fill.adjust(0, 0, 0, 1);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.fillRect(QRectF(rect()).adjusted(0, 0, 1, 1), colour);
+  painter.fillRect(fill, colour);
   painter.restore();
 }
 
 ClientAreaWidget::ClientAreaWidget(const Form& form, QWidget* parent)
     : ContainerWidget(form, parent), form_(form) {}
 
-void ClientAreaWidget::paintBackground(QPainter& painter) {
-  fillBackground(painter, toQColor(form_.backColour()));
+void ClientAreaWidget::paintBackground(QPainter& painter, const QRect& area) {
+  fillBackground(painter, area, toQColor(form_.backColour()));
   const QPixmap picture = resourcePicture(form_.picture());
-  if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
+  // Only the part of the picture in the area: the rest is not painted over.
+  const QRect part = area & QRect(QPoint(0, 0), picture.deviceIndependentSize().toSize());
+  if (!part.isEmpty()) painter.drawPixmap(part.topLeft(), picture, part);
 }
 
 FrameWidget::FrameWidget(const Frame& frame, QWidget* parent)
     : ContainerWidget(frame, parent), frame_(frame) {}
 
-void FrameWidget::paintBackground(QPainter& painter) {
-  fillBackground(painter, toQColor(frame_.backColour()));
+void FrameWidget::paintBackground(QPainter& painter, const QRect& area) {
+  fillBackground(painter, area, toQColor(frame_.backColour()));
 
-  const QString caption = toQString(frame_.caption());
+  // A readout inside the frame changes every second; its border and caption only when it is
+  // shown, so they are drawn only where the area reaches them.
   const QFontMetrics metrics = fontMetrics();
   const int borderTop = metrics.height() / 2;
   // An etched line: a shadow line with a highlight one pixel right and below it.
   const QRectF border = QRectF(rect()).adjusted(0.5, borderTop + 0.5, -1.5, -1.5);
-  painter.setBrush(Qt::NoBrush);
-  painter.setPen(palette().color(QPalette::Light));
-  painter.drawRect(border.translated(1, 1));
-  painter.setPen(palette().color(QPalette::Mid));
-  painter.drawRect(border);
+  if (!border.adjusted(2, 2, -2, -2).contains(area)) {
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(border.translated(1, 1));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(border);
+  }
 
+  const QString caption = toQString(frame_.caption());
   if (caption.isEmpty()) return;
   constexpr int captionLeft = 8;
   constexpr int captionPadding = 2;
   const QRect textRect(captionLeft, 0, metrics.horizontalAdvance(caption) + 2 * captionPadding,
                        metrics.height());
-  painter.fillRect(textRect, toQColor(frame_.backColour()));
+  if (!textRect.intersects(area)) return;
+  painter.fillRect(textRect & area, toQColor(frame_.backColour()));
   painter.setPen(readableTextOn(toQColor(frame_.backColour())));
   painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
 }

@@ -25,9 +25,11 @@ class ContainerWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  virtual void paintBackground(QPainter& painter) = 0;
-  // Fills every device pixel the widget owns, the last partly covered ones included.
-  void fillBackground(QPainter& painter, const QColor& colour) const;
+  // Paints the container's own background within `area`, where this paint is clipped to.
+  virtual void paintBackground(QPainter& painter, const QRect& area) = 0;
+  // Fills `area`, and where it reaches the widget's edge every device pixel the widget owns there,
+  // the last partly covered ones included.
+  void fillBackground(QPainter& painter, const QRect& area, const QColor& colour) const;
 
  private:
   // The pixels a child's painting touches, within this widget.
@@ -43,7 +45,7 @@ class ClientAreaWidget : public ContainerWidget {
   ClientAreaWidget(const Form& form, QWidget* parent);
 
  protected:
-  void paintBackground(QPainter& painter) override;
+  void paintBackground(QPainter& painter, const QRect& area) override;
 
  private:
   const Form& form_;
@@ -55,7 +57,7 @@ class FrameWidget : public ContainerWidget {
   FrameWidget(const Frame& frame, QWidget* parent);
 
  protected:
-  void paintBackground(QPainter& painter) override;
+  void paintBackground(QPainter& painter, const QRect& area) override;
 
  private:
   const Frame& frame_;

@@ -132,6 +132,10 @@ class ProgressBarView : public ViewOf<ProgressBar, QProgressBar> {
 
  protected:
   void applyOwn(Property property) override;
+
+ private:
+  void showValue();
+  int fillEdge() const;  // where the filled part ends, in the widget's pixels
 };
 
 class SliderView : public ViewOf<Slider, QSlider> {

@@ -1,7 +1,12 @@
 #include "toolkit/qt/qt_event_loop.h"
 
+#include <sys/timerfd.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <thread>
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
 
 namespace tk::qt {
 
@@ -9,21 +14,33 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The kernel may wake a poll up to a thousandth of its timeout late: a millisecond on the
-// one-second wait of a ticking stopwatch. So a long wait stops this far short of the deadline and
-// a short one, woken within tens of microseconds, ends it.
-constexpr auto approach = 10ms;
-// Qt's timers count on a clock that stands still while the computer is suspended, so a wait under
-// way when it went to sleep runs its remaining course after the resume. Waits no longer than
-// this bring the loop back to its own clock, and the catch-up, this soon after a resume.
-constexpr Milliseconds longestWait = 500;
+itimerspec absoluteInstant(std::chrono::nanoseconds at) {
+  itimerspec spec{};
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(at);
+  spec.it_value.tv_sec = static_cast<time_t>(seconds.count());
+  spec.it_value.tv_nsec = static_cast<long>((at - seconds).count());
+  return spec;
+}
+
+bool sameInstant(const itimerspec& a, const itimerspec& b) {
+  return a.it_value.tv_sec == b.it_value.tv_sec && a.it_value.tv_nsec == b.it_value.tv_nsec;
+}
 
 }  // namespace
 
-QtEventLoop::QtEventLoop(const ElapsedClock& clock) : clock_(clock), start_(clock.now()) {
-  wakeUp_.setSingleShot(true);
-  wakeUp_.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&wakeUp_, &QTimer::timeout, [this] { wake(); });
+QtEventLoop::QtEventLoop(const ElapsedClock& clock)
+    : clock_(clock),
+      start_(clock.now()),
+      // The same clock suspendAwareClock() reads, so its instants need no conversion.
+      timerFd_(timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC)) {
+  if (timerFd_ < 0) throw std::system_error(errno, std::generic_category(), "timerfd_create");
+  notifier_ = std::make_unique<QSocketNotifier>(timerFd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { wake(); });
+}
+
+QtEventLoop::~QtEventLoop() {
+  notifier_.reset();  // Qt's loop stops watching before the timer goes
+  close(timerFd_);
 }
 
 Milliseconds QtEventLoop::clockNow() const {
@@ -31,31 +48,41 @@ Milliseconds QtEventLoop::clockNow() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
 }
 
-std::chrono::nanoseconds QtEventLoop::untilNextDeadline() const {
-  const auto due = start_ + std::chrono::milliseconds(nextDeadline());
-  return due - clock_.now();
-}
-
 void QtEventLoop::deadlinesChanged() {
   if (!hasDeadline()) {
-    wakeUp_.stop();
+    arm(itimerspec{});  // all zero: disarmed
+    armedOverdue_ = false;
     return;
   }
-  auto untilDue = untilNextDeadline();
-  if (untilDue > 2 * approach) untilDue -= approach;
-  // Rounded down, as Qt rounds a precise timer's remaining time up to whole milliseconds; the
-  // part of a millisecond left when it fires is slept off in wake().
-  const Milliseconds wait =
-      std::max<Milliseconds>(0, std::chrono::floor<std::chrono::milliseconds>(untilDue).count());
-  wakeUp_.start(static_cast<int>(std::min(wait, longestWait)));
+  const auto due = start_ + std::chrono::milliseconds(nextDeadline());
+  const bool overdue = due <= clock_.now();
+  // A timer armed for an instant already past wakes the loop at once, whichever instant it was.
+  // A catch-up re-arms thousands of overdue ticks, and arming each again would be a system call
+  // costing more than the tick itself.
+  if (overdue && armedOverdue_) return;
+  // A test's clock may have jumped further than the system has been up; any instant already
+  // past makes the timer expire at once, and zero would disarm it.
+  arm(absoluteInstant(std::max(1ns, due - clock_.aheadOfSystem())));
+  armedOverdue_ = overdue;
+}
+
+void QtEventLoop::arm(const itimerspec& spec) {
+  if (armed_ && sameInstant(*armed_, spec)) return;  // the wake-up in hand is the right one
+  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+    throw std::system_error(errno, std::generic_category(), "timerfd_settime");
+  }
+  armed_ = spec;
 }
 
 void QtEventLoop::wake() {
-  if (hasDeadline()) {
-    // Less than a millisecond is too fine for Qt's timers; this short a block goes unnoticed.
-    const auto untilDue = untilNextDeadline();
-    if (untilDue > 0ns && untilDue < 1ms) std::this_thread::sleep_for(untilDue);
+  // Reading takes the expiry off, so that Qt's loop does not report it again.
+  std::uint64_t expiries = 0;
+  if (read(timerFd_, &expiries, sizeof expiries) < 0 && errno != EAGAIN) {
+    throw std::system_error(errno, std::generic_category(), "read timerfd");
   }
+  armed_.reset();  // spent: the next deadline is armed whatever it is
+  armedOverdue_ = false;
+  // The kernel wakes us at or after the deadline, never before it, so the clock has reached it.
   runDue(clockNow());
 }
 

@@ -1,4 +1,8 @@
+#include <QStyle>
+#include <QStyleOptionProgressBar>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/graphical_painter.h"
@@ -14,14 +18,37 @@ void ProgressBarView::applyOwn(Property property) {
   if (property == Property::Range) {
     widget()->setRange(static_cast<int>(std::lround(model().min())),
                        static_cast<int>(std::lround(model().max())));
-  }
-  if (property == Property::Range || property == Property::Value) {
-    // QProgressBar repaints at once when its value changes; with updates held off during the
-    // change, it is repainted with the rest of the window instead.
-    widget()->setUpdatesEnabled(false);
     widget()->setValue(static_cast<int>(std::lround(model().value())));
-    widget()->setUpdatesEnabled(true);
   }
+  if (property == Property::Value) showValue();
+}
+
+int ProgressBarView::fillEdge() const {
+  QStyleOptionProgressBar option;
+  option.initFrom(widget());
+  option.minimum = widget()->minimum();
+  option.maximum = widget()->maximum();
+  const QRect contents =
+      widget()->style()->subElementRect(QStyle::SE_ProgressBarContents, &option, widget());
+  const int steps = std::max(1, widget()->maximum() - widget()->minimum());
+  return contents.left() + contents.width() * (widget()->value() - widget()->minimum()) / steps;
+}
+
+// A bar that moves one step a second changes a few pixels' width at the end of its filled part:
+// only those are repainted. QProgressBar would repaint itself whole at once, or not at all when
+// it judges a step too small to see, so its own repaint is held off while the value changes.
+void ProgressBarView::showValue() {
+  QProgressBar* bar = widget();
+  const int before = fillEdge();
+  bar->setAttribute(Qt::WA_UpdatesDisabled, true);
+  bar->setValue(static_cast<int>(std::lround(model().value())));
+  bar->setAttribute(Qt::WA_UpdatesDisabled, false);
+  const int after = fillEdge();
+  // The end of the filled part is drawn with a border and a highlight a few pixels wide.
+  constexpr int endWidth = 4;
+  const QRect changed(std::min(before, after) - endWidth, 0,
+                      std::abs(after - before) + 2 * endWidth, bar->height());
+  bar->update(QStyle::visualRect(bar->layoutDirection(), bar->rect(), changed));
 }
 
 SliderView::SliderView(Slider& slider, QWidget* parent) : ViewOf(slider, parent) {

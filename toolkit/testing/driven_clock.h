@@ -11,6 +11,9 @@ namespace tk::testing {
 class DrivenClock : public ElapsedClock {
  public:
   std::chrono::nanoseconds now() const override { return suspendAwareClock().now() + jumped_; }
+  std::chrono::nanoseconds aheadOfSystem() const override { return jumped_; }
+  // The loop learns of the jump from QtEventLoop::clockJumped(), as a sleeping one learns of a
+  // resume from the kernel.
   void jump(std::chrono::nanoseconds by) { jumped_ += by; }
 
  private:
