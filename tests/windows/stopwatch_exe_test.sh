@@ -12,7 +12,7 @@ probe=$(realpath "$2")
 build=$(realpath "$3")
 output=$(realpath "${4:-.}")
 wine_run=$(realpath "$(dirname "$0")/../../cmake/wine-run.sh")
-watcher=$(realpath "$(dirname "$0")/region_watch.py")
+watcher=$(realpath "$(dirname "$0")/../region_watch.py")
 shot_name=stopwatch_exe_failure.png
 source "$(dirname "$0")/../x11_session.sh"
 for tool in wine import convert python3; do
