@@ -229,10 +229,14 @@ void FormWindow::returnToNormalState(Qt::WindowState state) {
   });
 }
 
-// The window system tells the normal state and the size that goes with it in either order.
+// The window system tells the normal state and the size that goes with it in either order. The
+// widget's state is the one the window system last reported; the window's own already shows our
+// request for the normal state, and fixing the size on that alone could take the size away while
+// the compositor still holds the window maximised, which it would end the program for.
 void FormWindow::fixSizeAgainWhenNormal() {
-  if (sizeReleased_ && windowHandle()->windowStates() == Qt::WindowNoState &&
-      size() == fixedSize_) {
+  const Qt::WindowStates enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+  if (sizeReleased_ && !(windowState() & enlarged) &&
+      windowHandle()->windowStates() == Qt::WindowNoState && size() == fixedSize_) {
     sizeReleased_ = false;
     setFixedSize(fixedSize_);
   }
@@ -241,6 +245,11 @@ void FormWindow::fixSizeAgainWhenNormal() {
 void FormWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   fixSizeAgainWhenNormal();
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) fixSizeAgainWhenNormal();
 }
 
 void FormWindow::detach() {

@@ -46,6 +46,7 @@ class FormWindow : public QMainWindow, public ControlObserver {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void setWindowStyle();
