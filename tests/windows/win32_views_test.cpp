@@ -33,21 +33,42 @@ using backend_demo::EventLog;
 using tk::win32::FormWindow;
 
 // Runs every message waiting, as the program's loop does (the window system takes its keys
-// from the messages retrieved here).
-void pump() {
+// from the messages retrieved here). Says whether one of them was the input marked `marker`.
+bool pump(ULONG_PTR marker = 0) {
+  bool marked = false;
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    marked = marked || (marker != 0 && static_cast<ULONG_PTR>(GetMessageExtraInfo()) == marker);
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  return marked;
 }
 
-// Input goes through the system's input queue, as a person's does.
+// Input goes through the system's input queue, as a person's does. It reaches this thread when
+// the system gets to it, which on a busy machine can be long after SendInput returns: the last
+// input carries a mark, and the messages are run until it has come and gone.
 void sendInputs(std::vector<INPUT> inputs) {
+  static ULONG_PTR lastMarker = 0;
+  const ULONG_PTR marker = ++lastMarker;
+  INPUT& last = inputs.back();
+  (last.type == INPUT_MOUSE ? last.mi.dwExtraInfo : last.ki.dwExtraInfo) = marker;
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  for (int i = 0; i < 5; ++i) {
+  // Input goes to the foreground window: once that is not this thread's (a key closed the last
+  // window here), the rest of it goes elsewhere.
+  const auto foregroundIsOurs = [] {
+    return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
+  };
+  const ULONGLONG deadline = GetTickCount64() + 10000;
+  bool arrived = false;
+  while (!arrived && foregroundIsOurs() && GetTickCount64() < deadline) {
+    arrived = pump(marker);
+    if (!arrived) Sleep(5);
+  }
+  EXPECT_TRUE(arrived || !foregroundIsOurs()) << "input did not arrive within 10 s";
+  for (int i = 0; i < 3; ++i) {  // what the input set off: posted notifications, repaints
     pump();
-    Sleep(10);
+    Sleep(5);
   }
 }
 
