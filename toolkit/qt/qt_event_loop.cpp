@@ -15,11 +15,11 @@ namespace {
 using namespace std::chrono_literals;
 
 itimerspec absoluteInstant(std::chrono::nanoseconds at) {
-  itimerspec spec{};
+  itimerspec setting{};
   const auto seconds = std::chrono::floor<std::chrono::seconds>(at);
-  spec.it_value.tv_sec = static_cast<time_t>(seconds.count());
-  spec.it_value.tv_nsec = static_cast<long>((at - seconds).count());
-  return spec;
+  setting.it_value.tv_sec = static_cast<time_t>(seconds.count());
+  setting.it_value.tv_nsec = static_cast<long>((at - seconds).count());
+  return setting;
 }
 
 bool sameInstant(const itimerspec& a, const itimerspec& b) {
@@ -66,12 +66,12 @@ void QtEventLoop::deadlinesChanged() {
   armedOverdue_ = overdue;
 }
 
-void QtEventLoop::arm(const itimerspec& spec) {
-  if (armed_ && sameInstant(*armed_, spec)) return;  // the wake-up in hand is the right one
-  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+void QtEventLoop::arm(const itimerspec& setting) {
+  if (armed_ && sameInstant(*armed_, setting)) return;  // the wake-up in hand is the right one
+  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &setting, nullptr) != 0) {
     throw std::system_error(errno, std::generic_category(), "timerfd_settime");
   }
-  armed_ = spec;
+  armed_ = setting;
 }
 
 void QtEventLoop::wake() {

@@ -37,7 +37,7 @@ class QtEventLoop : public EventLoop {
 
  private:
   void wake();
-  void arm(const itimerspec& spec);
+  void arm(const itimerspec& setting);
 
   const ElapsedClock& clock_;
   std::chrono::nanoseconds start_;
