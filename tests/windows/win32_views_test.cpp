@@ -161,9 +161,15 @@ class Win32ViewsTest : public ::testing::Test {
   HWND handle(const tk::Control& control) { return window().handleOf(control); }
   // Design pixels (15 twips) at the window's DPI.
   int px(double designPixels) { return int(designPixels * window().scale() + 0.5); }
+  // A new window becomes the foreground one when the system gets to it, which on a busy
+  // machine is not at once.
   void showAndFocus() {
     form.show();
-    pump();
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (GetForegroundWindow() != window().handle() && GetTickCount64() < deadline) {
+      pump();
+      Sleep(5);
+    }
     ASSERT_EQ(GetForegroundWindow(), window().handle());
   }
   void focus(const tk::Control& control) {
