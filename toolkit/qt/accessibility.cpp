@@ -1,6 +1,7 @@
 #include "toolkit/qt/accessibility.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QPointer>
@@ -357,6 +358,19 @@ class ComboBoxAccessible : public QAccessibleWidget {
     }
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  // The drop-down list comes first, as Qt's own combo box gives it: its window is a separate
+  // popup, so the widget's children alone would leave the items out of reach.
+  int childCount() const override { return QAccessibleWidget::childCount() + 1; }
+  QAccessibleInterface* child(int index) const override {
+    if (index == 0) return QAccessible::queryAccessibleInterface(box()->view());
+    return QAccessibleWidget::child(index - 1);
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (child != nullptr && child->object() == box()->view()) return 0;
+    const int index = QAccessibleWidget::indexOfChild(child);
+    return index < 0 ? -1 : index + 1;
+  }
 
  private:
   QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
