@@ -9,13 +9,17 @@ namespace tk::win32 {
 
 namespace {
 
+// MinGW's oleacc import library gives IID_IAccessible as a code stub rather than the GUID, so
+// the interface's id is taken from its declaration.
+const IID& accessibleId = __uuidof(IAccessible);
+
 BSTR toBstr(const std::wstring& text) { return SysAllocString(text.c_str()); }
 
 // The system's object for a window's client area, or null where it has none (Wine has none
 // for some control classes, a slider among them).
 IAccessible* standardObject(HWND window) {
   IAccessible* standard = nullptr;
-  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, accessibleId,
                                        reinterpret_cast<void**>(&standard)))) {
     return nullptr;
   }
@@ -47,7 +51,7 @@ class ClientObject : public IAccessible {
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (id == IID_IUnknown || id == IID_IDispatch || id == IID_IAccessible) {
+    if (id == IID_IUnknown || id == IID_IDispatch || id == accessibleId) {
       *object = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -303,7 +307,7 @@ LRESULT answerGetObject(WPARAM wParam, LPARAM lParam, const std::function<IAcces
   if (static_cast<long>(lParam) != OBJID_CLIENT) return 0;
   IAccessible* object = make();
   if (object == nullptr) return 0;
-  const LRESULT answer = LresultFromObject(IID_IAccessible, wParam, object);
+  const LRESULT answer = LresultFromObject(accessibleId, wParam, object);
   object->Release();  // the answer holds its own reference
   return SUCCEEDED(answer) ? answer : 0;
 }
