@@ -1,6 +1,7 @@
 #include "toolkit/accessible_text.h"
 
 #include "toolkit/common_controls.h"
+#include "toolkit/form.h"
 #include "toolkit/frame.h"
 #include "toolkit/graphics.h"
 #include "toolkit/text.h"
@@ -33,9 +34,9 @@ std::string spokenText(const Control& control) {
 }
 
 std::string spokenName(const Control& control) {
-  if (const auto* frame = dynamic_cast<const Frame*>(&control);
-      frame && control.accessibleName().empty()) {
-    return frame->caption();
+  if (control.accessibleName().empty()) {
+    if (const auto* frame = dynamic_cast<const Frame*>(&control)) return frame->caption();
+    if (const auto* form = dynamic_cast<const Form*>(&control)) return form->caption();
   }
   const auto* slider = dynamic_cast<const Slider*>(&control);
   if (slider == nullptr || slider->positionName().empty()) return control.accessibleName();

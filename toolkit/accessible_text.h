@@ -18,7 +18,7 @@ std::vector<const Control*> presentedChildren(const Container& container);
 std::string spokenText(const Control& control);
 
 // A windowed control's accessible name; a slider's adds the part its position picks
-// ("Colour target: Face"), and a frame without one is called by its caption.
+// ("Colour target: Face"), and a frame or form without one is called by its caption.
 std::string spokenName(const Control& control);
 
 }  // namespace tk
