@@ -10,10 +10,9 @@
 #endif
 #include <windows.h>
 // After the Windows header.
-#include <oleacc.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <string>
@@ -36,8 +35,8 @@ VARIANT childId(long id) {
   return child;
 }
 
-std::wstring text(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
-                  long id) {
+std::wstring text(IAccessible* object,
+                  HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long id) {
   BSTR value = nullptr;
   const HRESULT result = (object->*get)(childId(id), &value);
   std::wstring read = SUCCEEDED(result) && value ? value : L"";
