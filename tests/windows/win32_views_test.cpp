@@ -800,8 +800,8 @@ class EventsHeard {
 };
 
 // A reader hears a control's new description, a painted text's new words once (and nothing
-// when a painted element changes without changing what it says), and the form's announcement,
-// which it can then read.
+// when a painted element changes without changing what it says), an option button's new check,
+// and the form's announcement, which it can then read.
 TEST_F(Win32ViewsTest, ReadersHearWhatChangesAndAnnouncements) {
   form.shpDot.setAccessibleRole(tk::AccessibleRole::StaticText);
   form.shpDot.setAccessibility("0 minutes 0 seconds");
@@ -830,6 +830,11 @@ TEST_F(Win32ViewsTest, ReadersHearWhatChangesAndAnnouncements) {
   EXPECT_EQ(heard.of(EVENT_OBJECT_NAMECHANGE, client).size(), 1u);
   EXPECT_EQ(heard.count({EVENT_OBJECT_NAMECHANGE, flag, OBJID_CLIENT, CHILDID_SELF}), 0)
       << "only the description changed";
+
+  form.optA.setValue(true);
+  EXPECT_TRUE(
+      heard.waitFor({EVENT_OBJECT_STATECHANGE, handle(form.optA), OBJID_CLIENT, CHILDID_SELF}));
+  EXPECT_TRUE(Read(handle(form.optA)).state() & STATE_SYSTEM_CHECKED);
 
   form.announce("Alarm: 0 minutes 1 second");
   ASSERT_TRUE(heard.waitUntil([&] { return !heard.of(EVENT_SYSTEM_ALERT, client).empty(); }));

@@ -324,6 +324,10 @@ void notifyDescriptionChange(HWND window, long childId) {
   NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, childId);
 }
 
+void notifyStateChange(HWND window, long childId) {
+  NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window, OBJID_CLIENT, childId);
+}
+
 namespace {
 
 // UI Automation's notification, from Windows 10 1709 on; Wine 8 lacks it. Loaded at run time so

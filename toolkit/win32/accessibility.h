@@ -63,6 +63,7 @@ LRESULT answerGetObject(WPARAM wParam, LPARAM lParam, const std::function<IAcces
 void notifyNameChange(HWND window, long childId);
 void notifyValueChange(HWND window, long childId);
 void notifyDescriptionChange(HWND window, long childId);
+void notifyStateChange(HWND window, long childId);
 
 // Raises an announcement that the child `childId` of `window`'s client object names with
 // `text`: an alert event for the element, and UI Automation's notification where the system
