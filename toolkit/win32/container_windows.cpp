@@ -228,6 +228,9 @@ void ContainerWindow::notifySpokenChange(const Control& child) {
   std::string& told = spoken_[&child];
   if (now == told) return;
   told = std::move(now);
+  // The dial's words change every second: finding the element's id costs nothing while no
+  // reader listens.
+  if (!IsWinEventHookInstalled(EVENT_OBJECT_NAMECHANGE)) return;
   const long id = paintedChildId(handle_, static_cast<std::size_t>(found - presented.begin()));
   notifyNameChange(handle_, id);
   if (!elementOf(child, window_.scale()).value.empty()) notifyValueChange(handle_, id);
