@@ -9,13 +9,11 @@
 #include <QWindow>
 #include <vector>
 
+#include "toolkit/accessible_text.h"
 #include "toolkit/form.h"
-#include "toolkit/frame.h"
-#include "toolkit/graphics.h"
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/geometry.h"
 #include "toolkit/qt/strings.h"
-#include "toolkit/text.h"
 
 namespace tk::qt {
 
@@ -59,21 +57,6 @@ QAccessible::Role qtRole(AccessibleRole role) {
       break;
   }
   return QAccessible::Graphic;
-}
-
-// What a graphical control says: its accessible name, or a label's caption.
-QString spokenText(const Control& control) {
-  if (!control.accessibleName().empty()) return toQString(control.accessibleName());
-  if (const auto* label = dynamic_cast<const Label*>(&control)) return toQString(label->caption());
-  return {};
-}
-
-// A graphical control worth meeting: a label, or a picture or shape the form named.
-bool presented(const Control& control) {
-  if (control.windowed() || control.kind() == Kind::Line || control.kind() == Kind::Timer) {
-    return false;
-  }
-  return control.kind() == Kind::Label || !control.accessibleName().empty();
 }
 
 // Text read-only and whole: what a label or the dial says.
@@ -172,7 +155,7 @@ class GraphicalChild : public PaintedChild {
   using PaintedChild::text;
 
  protected:
-  QString whole() const override { return isValid() ? spokenText(control_) : QString(); }
+  QString whole() const override { return isValid() ? toQString(spokenText(control_)) : QString(); }
 
  private:
   const Control& control_;
@@ -221,8 +204,8 @@ class ContainerAccessible : public QAccessibleWidget {
  public:
   explicit ContainerAccessible(ContainerWidget* widget)
       : QAccessibleWidget(widget, qtRole(widget->container().accessibleRole())) {
-    for (const Control* control : widget->container().children()) {
-      if (presented(*control)) add(*control, new GraphicalChild(widget, *control));
+    for (const Control* control : presentedChildren(widget->container())) {
+      add(*control, new GraphicalChild(widget, *control));
     }
     if (const auto* form = dynamic_cast<const Form*>(&widget->container())) {
       announcement_ = new Announcement(widget, *form);
@@ -236,8 +219,7 @@ class ContainerAccessible : public QAccessibleWidget {
   QString text(QAccessible::Text type) const override {
     const Control& container = containerWidget()->container();
     if (type == QAccessible::Name && container.kind() == Kind::Frame) {
-      if (!container.accessibleName().empty()) return toQString(container.accessibleName());
-      return toQString(static_cast<const Frame&>(container).caption());
+      return toQString(spokenName(container));
     }
     if (type == QAccessible::Description) return toQString(container.accessibleDescription());
     return QAccessibleWidget::text(type);
