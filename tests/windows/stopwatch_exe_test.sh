@@ -200,7 +200,8 @@ wait_for 100 no_window_named '^About' || fail "Esc did not close the About windo
 # The alarm while the About window is the active one: the main window asks for attention with
 # its task-bar button, and stops asking once it is clicked. Wine passes each on to the window
 # manager as a _NET_WM_STATE message (demands attention, and no longer) sent to the root window,
-# counted here. The alarm at 0:15 leaves the About window time to come up first.
+# counted here. The alarm at 0:15 leaves the About window time to come up first. The watch is
+# stopped while the time is typed: running, it could pass 0:15 before the Reset.
 command -v xev > /dev/null || fail "xev is not installed (scripts/install-deps.sh test)"
 xev -root -event substructure > "$work/root_events" 2>&1 &
 state_messages() {
@@ -208,10 +209,13 @@ state_messages() {
     grep -c '(_NET_WM_STATE)'
 }
 at_least() { [ "$(state_messages)" -ge "$1" ]; }
+click 448 12  # Stop
+wait_for 20 dial_stays || fail "the dial still moves after Stop"
 click 285 201
 xdotool key --clearmodifiers End BackSpace BackSpace BackSpace
 xdotool type --delay 50 15
 click 456 48  # Reset
+click 448 12  # Start
 xdotool key --clearmodifiers ctrl+a
 wait_for 100 windows_named '^About' > /dev/null || fail "Ctrl+A opened no About window"
 about=$(windows_named '^About' | head -n 1)
