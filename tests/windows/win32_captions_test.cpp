@@ -34,8 +34,8 @@ void pump() {
 
 // The design gives these no room beside their glyph: a slot is told by its place, the digital
 // switch by the label above it.
-const std::set<std::string> glyphOnly = {"optLoadSaveOne",   "optLoadSaveTwo",  "optLoadSaveThree",
-                                         "optLoadSaveFour",  "optLoadSaveFive", "chkDigitalToggle"};
+const std::set<std::string> glyphOnly = {"optLoadSaveOne",  "optLoadSaveTwo",  "optLoadSaveThree",
+                                         "optLoadSaveFour", "optLoadSaveFive", "chkDigitalToggle"};
 
 void collectButtons(const tk::Container& container, std::vector<const tk::Control*>& buttons) {
   for (const tk::Control* child : container.children()) {
@@ -79,10 +79,9 @@ int captionEnd(HWND button) {
   const int width = 4000;
   const int height = bounds.bottom;
   // Visible, as a button paints only then, but outside its container's client area.
-  HWND probe = CreateWindowExW(0, L"BUTTON", caption,
-                               DWORD(GetWindowLongW(button, GWL_STYLE)) | WS_VISIBLE, 0,
-                               -2 * height, width, height, GetParent(button), nullptr, nullptr,
-                               nullptr);
+  HWND probe =
+      CreateWindowExW(0, L"BUTTON", caption, DWORD(GetWindowLongW(button, GWL_STYLE)) | WS_VISIBLE,
+                      0, -2 * height, width, height, GetParent(button), nullptr, nullptr, nullptr);
   SendMessageW(probe, WM_SETFONT, SendMessageW(button, WM_GETFONT, 0, 0), FALSE);
   HDC screen = GetDC(probe);
   HDC memory = CreateCompatibleDC(screen);
@@ -146,7 +145,7 @@ class Win32CaptionsTest : public ::testing::Test {
   void checkAtBothDpis(tk::Form& form, int captioned) {
     form.show();
     pump();
-    FormWindow& window = *windows.windowOf(form);
+    FormWindow& window = *test.windows.windowOf(form);
     ASSERT_EQ(window.dpi(), 96) << "the test's Wine prefix is not at 96 DPI";
     EXPECT_EQ(checkCaptions(form, window), captioned);
     RECT suggested{40, 30, 1000, 800};
@@ -157,25 +156,17 @@ class Win32CaptionsTest : public ::testing::Test {
     EXPECT_EQ(checkCaptions(form, window), captioned);
   }
 
-  tk::VirtualEventLoop loop;
-  tk::win32::Win32WindowSystem windows;
-  tk::testing::RecordedMessages messages;
-  tk::testing::ScriptedColourDialog colours;
-  tk::testing::FakeFiles files;
-  tk::testing::RecordedProcesses processes;
-  tk::testing::ScriptedRegistry registry;
-  tk::Platform platform{loop,  windows,   messages, colours,
-                        files, processes, registry, tk::AppInfo{"Demo App", 1, 2, 0}};
+  tk::testing::TestPlatformOn<tk::win32::Win32WindowSystem> test;
 };
 
 TEST_F(Win32CaptionsTest, TheMainWindowShowsEveryCaptionWhole) {
-  clock_window::ClockDesign design(platform);
+  clock_window::ClockDesign design(test.platform);
   // Start/Stop, Reset, Preset Now, Change Colour, Load, Save; Backwards, Forwards, Clear Saved.
   checkAtBothDpis(design, 9);
 }
 
 TEST_F(Win32CaptionsTest, TheAboutWindowShowsEveryCaptionWhole) {
-  about::FrmAbout about(platform);
+  about::FrmAbout about(test.platform);
   checkAtBothDpis(about, 2);  // OK, System Info...
 }
 
