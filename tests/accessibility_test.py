@@ -235,6 +235,14 @@ def run(process):
              and not has_state(backwards, pyatspi.STATE_CHECKED))
     counts(dial, +1, "counting forwards after Forwards' action")
 
+    # The lists' items are reachable, as a reader walks a combo box's drop-down.
+    for name, count in (("Preset minutes", 60), ("Preset seconds", 60)):
+        drop_down = next((n for n in controls[name] if n is not None and n.getRoleName() == "list"),
+                         None)
+        items = [fresh(n).name for n in drop_down] if drop_down is not None else []
+        check(len(items) == count and items[0] == "0" and items[-1] == str(count - 1),
+              f"{name} offers the items 0 to {count - 1} (it offers {items[:3]}...{items[-2:]})")
+
     # Text written into the preset lists' fields is what typing it is: Preset Now takes it.
     for name, text in (("Preset minutes", "7"), ("Preset seconds", "30")):
         field = next((n for n in controls[name] if n is not None and n.getRoleName() == "text"), None)

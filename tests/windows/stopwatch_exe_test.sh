@@ -4,13 +4,17 @@
 # after each step. The program runs in a folder whose name is not ASCII. Keeps a screenshot in
 # the output folder when something is off, and one of the window in any case.
 #
-# usage: stopwatch_exe_test.sh <stopwatch.exe> <sysinfo_probe.exe> <build folder> <output folder>
+# A screen reader's view comes from another process through the system's accessibility calls.
+#
+# usage: stopwatch_exe_test.sh <stopwatch.exe> <sysinfo_probe.exe> <accessibility_reader.exe>
+#        <build folder> <output folder>
 set -u
 
 program=$(realpath "$1")
 probe=$(realpath "$2")
-build=$(realpath "$3")
-output=$(realpath "${4:-.}")
+reader=$(realpath "$3")
+build=$(realpath "$4")
+output=$(realpath "${5:-.}")
 wine_run=$(realpath "$(dirname "$0")/../../cmake/wine-run.sh")
 watcher=$(realpath "$(dirname "$0")/../region_watch.py")
 shot_name=stopwatch_exe_failure.png
@@ -86,12 +90,29 @@ wait_for 100 test -f "$save_file" || fail "the save file was not created in the 
 wait_for 100 stop_button_green || fail "no green Stop button at the top right"
 screenshot "$output/stopwatch_exe_window.png"
 
+# What a screen reader gets from another process: the reading as words on the dial, each
+# control's role and name, and Start/Stop saying whether the watch runs.
+read_tree() { "$wine_run" --keep-display "$reader" Stopwatch > "$work/tree.txt" 2>&1; }
+tree_has() { grep -qP "$1" "$work/tree.txt"; }
+reading='^static text\t((minus )?\d+ minutes? (minus )?\d+ seconds?)\t\1\tReading of the stopwatch$'
+spoken_reading() { grep -P "$reading" "$work/tree.txt" | cut -f 2; }
+read_tree || fail "the accessibility reader could not read the window: $(cat "$work/tree.txt")"
+for line in "$reading" '^radio button\tCount backwards\t' '^check button\tDigital Clock On\t' \
+  '^slider\tColour target: Second Hand\t' '^push button\tStop the stopwatch\t\tThe stopwatch is running$'; do
+  tree_has "$line" || fail "the reader found no line like $line in: $(cat "$work/tree.txt")"
+done
+first_reading=$(spoken_reading)
+reading_moves() { read_tree && [ -n "$(spoken_reading)" ] && [ "$(spoken_reading)" != "$first_reading" ]; }
+wait_for 100 reading_moves || fail "the reader's reading stayed at $first_reading"
+
 # The second hand moves; Stop stops it, Start starts it again.
 before=$(dial)
 wait_for 50 dial_moves "$before" || fail "the dial did not change within 5 s"
 click 448 12  # Stop
 wait_for 20 dial_stays || fail "the dial still moves after Stop"
 stopped=$(dial)
+read_tree && tree_has '^push button\tStart the stopwatch\t\tThe stopwatch is stopped$' ||
+  fail "after Stop the reader did not hear a stopped watch: $(cat "$work/tree.txt")"
 click 448 12  # Start
 wait_for 50 dial_moves "$stopped" || fail "the dial did not move again after Start"
 
@@ -128,6 +149,10 @@ xdotool key --clearmodifiers End BackSpace BackSpace BackSpace
 xdotool type --delay 50 3
 # It blinks for about three seconds, on and off every tenth of a second: one watcher keeps
 # grabbing the dial's middle, tens of times a second, where a screenshot each look could miss it.
+# A reader in another process listens for the alarm's announcement meanwhile.
+"$wine_run" --keep-display "$reader" --alert 120 Stopwatch > "$work/alerts.txt" 2>&1 &
+alert_pid=$!
+wait_for 300 grep -q listening "$work/alerts.txt" || fail "the alert listener did not start: $(cat "$work/alerts.txt")"
 coproc watch { python3 "$watcher" $((cx + 150)) $((cy + 80)) 100 70 10 > "$work/watch.log" 2>&1; }
 watch_pid=$watch_PID
 watch_input=${watch[1]}
@@ -138,6 +163,8 @@ wait "$watch_pid" ||
   fail "the alarm picture did not appear within 10 s of the reset ($(tail -n 1 "$work/watch.log"))"
 screenshot "$output/stopwatch_exe_alarm.png"
 wait_for 50 alarm_picture_hidden || fail "the alarm picture did not go away again: no blinking"
+wait "$alert_pid" && grep -qx 'Alarm: 0 minutes 3 seconds' "$work/alerts.txt" ||
+  fail "a reader heard no announcement of the alarm: $(cat "$work/alerts.txt")"
 
 # Ctrl+A from the alarm seconds box opens the About window.
 click 285 201

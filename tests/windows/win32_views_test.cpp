@@ -598,68 +598,251 @@ TEST_F(Win32ViewsTest, ANewDpiScalesTheWindowAndEveryControl) {
   EXPECT_EQ(pixelAt(px(130), px(180)), RGB(255, 0, 0)) << "the circle, where it now is";
 }
 
-// Assistive technology reads a control's own name and tooltip, and the painted labels of a
-// container as its elements.
-TEST_F(Win32ViewsTest, AccessibleNamesOfControlsAndPaintedText) {
-  form.sldPick.setAccessibility("Colour to change", "Pick a colour");
-  form.fraGroup.setAccessibility("Choices");
-  form.show();
-  // The object the window answers WM_GETOBJECT with. (Wine 8 cannot hand it over through
-  // LresultFromObject, which fails to marshal IAccessible, so it is taken directly.)
-  auto objectOf = [&](HWND window) { return this->window().accessibleObjectOf(window); };
-  // Reads one text property: text(object, &IAccessible::get_accName, child).
-  auto text = [](IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
-                 VARIANT child) {
-    BSTR value = nullptr;
-    const HRESULT result = (object->*get)(child, &value);
-    std::wstring read = SUCCEEDED(result) && value ? value : L"";
-    SysFreeString(value);
-    return read;
-  };
-  VARIANT self;
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+// What a reader gets of a window's accessible object, asked for as a reader asks: texts, role
+// and state of the object or a child.
+class Read {
+ public:
+  explicit Read(HWND window) {
+    // MinGW's import library gives IID_IAccessible as a code stub, not the GUID.
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object_)))) {
+      object_ = nullptr;
+    }
+  }
+  ~Read() {
+    if (object_) object_->Release();
+  }
+  Read(const Read&) = delete;
+  Read& operator=(const Read&) = delete;
+  explicit operator bool() const { return object_ != nullptr; }
+  IAccessible* operator->() const { return object_; }
 
-  IAccessible* slider = objectOf(handle(form.sldPick));
-  ASSERT_NE(slider, nullptr);
-  EXPECT_EQ(text(slider, &IAccessible::get_accName, self), L"Colour to change");
-  EXPECT_EQ(text(slider, &IAccessible::get_accDescription, self), L"Pick a colour");
-  slider->Release();
+  std::wstring name(long child = CHILDID_SELF) const {
+    return text(&IAccessible::get_accName, child);
+  }
+  std::wstring value(long child = CHILDID_SELF) const {
+    return text(&IAccessible::get_accValue, child);
+  }
+  std::wstring description(long child = CHILDID_SELF) const {
+    return text(&IAccessible::get_accDescription, child);
+  }
+  long role(long child = CHILDID_SELF) const { return number(&IAccessible::get_accRole, child); }
+  long state(long child = CHILDID_SELF) const { return number(&IAccessible::get_accState, child); }
+  long childCount() const {
+    long count = 0;
+    object_->get_accChildCount(&count);
+    return count;
+  }
+  // The ids of the children with `role`, in order.
+  std::vector<long> childrenWithRole(long wanted) const {
+    std::vector<long> ids;
+    for (long id = 1; id <= childCount(); ++id) {
+      if (role(id) == wanted) ids.push_back(id);
+    }
+    return ids;
+  }
 
-  IAccessible* frame = objectOf(handle(form.fraGroup));
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(text(frame, &IAccessible::get_accName, self), L"Choices");
-  frame->Release();
-
-  IAccessible* client = objectOf(window().client());
-  ASSERT_NE(client, nullptr);
-  long count = 0;
-  client->get_accChildCount(&count);
-  std::vector<std::wstring> staticTexts;
-  for (long id = 1; id <= count; ++id) {
+ private:
+  static VARIANT childOf(long id) {
     VARIANT child;
     child.vt = VT_I4;
     child.lVal = id;
-    VARIANT childRole{};
-    if (client->get_accRole(child, &childRole) == S_OK && childRole.vt == VT_I4 &&
-        childRole.lVal == ROLE_SYSTEM_STATICTEXT) {
-      staticTexts.push_back(text(client, &IAccessible::get_accName, child));
-    }
+    return child;
   }
-  EXPECT_EQ(staticTexts, std::vector<std::wstring>{L"Note"});
-  // The readout changes as the label does.
-  form.lblNote.setCaption("Changed");
-  client->Release();
-  client = objectOf(window().client());
-  ASSERT_NE(client, nullptr);
-  VARIANT last;
-  last.vt = VT_I4;
-  last.lVal = count;
-  EXPECT_EQ(text(client, &IAccessible::get_accName, last), L"Changed");
+  std::wstring text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                    long child) const {
+    BSTR value = nullptr;
+    const HRESULT result = (object_->*get)(childOf(child), &value);
+    std::wstring read = SUCCEEDED(result) && value ? value : L"";
+    SysFreeString(value);
+    return read;
+  }
+  long number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), long child) const {
+    VARIANT answer{};
+    if ((object_->*get)(childOf(child), &answer) != S_OK || answer.vt != VT_I4) return -1;
+    return answer.lVal;
+  }
+
+  IAccessible* object_ = nullptr;
+};
+
+// Assistive technology reads each control's name, description and role as the form gives them,
+// a box's check, and the labels and named pictures a container paints as its elements.
+TEST_F(Win32ViewsTest, AccessibleNamesRolesAndDescriptionsOfControlsAndPaintedText) {
+  form.sldPick.setAccessibility("Colour to change", "Pick a colour");
+  form.sldPick.setPositionNames({"Red", "Green", "Blue", "Face", "Digits"});
+  form.chkFlag.setAccessibility("Flag", "Tooltip of the flag");
+  form.chkFlag.setAccessibleDescription("Marks the entry");
+  // A painted shape that presents itself as words, as the stopwatch's dial does.
+  form.shpDot.setAccessibleRole(tk::AccessibleRole::StaticText);
+  form.shpDot.setAccessibility("5 minutes 12 seconds");
+  form.shpDot.setAccessibleDescription("Reading");
+  form.lblNote.setAccessibleDescription("A note");
+  form.show();
+  auto read = [&](const tk::Control& control) { return Read(handle(control)); };
+
+  const struct {
+    const tk::Control* control;
+    long role;
+  } roles[] = {{&form.cmdGo, ROLE_SYSTEM_PUSHBUTTON}, {&form.chkFlag, ROLE_SYSTEM_CHECKBUTTON},
+               {&form.optA, ROLE_SYSTEM_RADIOBUTTON}, {&form.txtName, ROLE_SYSTEM_TEXT},
+               {&form.cboPick, ROLE_SYSTEM_COMBOBOX}, {&form.lstItems, ROLE_SYSTEM_LIST},
+               {&form.sldPick, ROLE_SYSTEM_SLIDER},   {&form.barProgress, ROLE_SYSTEM_PROGRESSBAR},
+               {&form.fraGroup, ROLE_SYSTEM_GROUPING}};
+  for (const auto& [control, role] : roles) {
+    Read object = read(*control);
+    ASSERT_TRUE(object) << control->name();
+    EXPECT_EQ(object.role(), role) << control->name();
+  }
+  EXPECT_TRUE(read(form.optOutside).state() & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(read(form.optA).state() & STATE_SYSTEM_CHECKED);
+
+  {
+    Read slider = read(form.sldPick);
+    EXPECT_EQ(slider.name(), L"Colour to change: Red");
+    EXPECT_EQ(slider.description(), L"Pick a colour")
+        << "the tooltip, where no description is given";
+    form.sldPick.slideTo(3);
+  }
+  EXPECT_EQ(read(form.sldPick).name(), L"Colour to change: Face");
+  EXPECT_EQ(read(form.chkFlag).description(), L"Marks the entry");
+  EXPECT_EQ(read(form.fraGroup).name(), L"Group") << "a frame is called by its caption";
+
+  Read client(window().client());
+  ASSERT_TRUE(client);
+  const std::vector<long> texts = client.childrenWithRole(ROLE_SYSTEM_STATICTEXT);
+  ASSERT_EQ(texts.size(), 2u);
+  const long dial = texts[0];
+  const long note = texts[1];
+  EXPECT_EQ(client.name(dial), L"5 minutes 12 seconds");
+  EXPECT_EQ(client.value(dial), L"5 minutes 12 seconds");
+  EXPECT_EQ(client.description(dial), L"Reading");
+  EXPECT_EQ(client.name(note), L"Note");
+  EXPECT_EQ(client.value(note), L"Note");
+  EXPECT_EQ(client.description(note), L"A note");
+  EXPECT_EQ(client.state(note), STATE_SYSTEM_READONLY);
   long left = 0, top = 0, width = 0, height = 0;
-  ASSERT_EQ(client->accLocation(&left, &top, &width, &height, last), S_OK);
+  VARIANT noteId;
+  noteId.vt = VT_I4;
+  noteId.lVal = note;
+  ASSERT_EQ(client->accLocation(&left, &top, &width, &height, noteId), S_OK);
   EXPECT_EQ(width, px(80));
-  client->Release();
+
+  // The readout changes as the label does; a hidden one is still met, and said to be hidden.
+  form.lblNote.setCaption("Changed");
+  form.lblNote.setVisible(false);
+  Read changed(window().client());
+  EXPECT_EQ(changed.name(note), L"Changed");
+  EXPECT_TRUE(changed.state(note) & STATE_SYSTEM_INVISIBLE);
+}
+
+// Hears the accessibility events of this process, as a reader in another process does
+// (WINEVENT_OUTOFCONTEXT: they arrive through this thread's messages).
+class EventsHeard {
+ public:
+  struct Event {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+    friend bool operator==(const Event&, const Event&) = default;
+  };
+
+  EventsHeard() {
+    listener_ = this;
+    hook_ = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &heard, GetCurrentProcessId(), 0,
+                            WINEVENT_OUTOFCONTEXT);
+  }
+  ~EventsHeard() {
+    UnhookWinEvent(hook_);
+    listener_ = nullptr;
+  }
+  EventsHeard(const EventsHeard&) = delete;
+  EventsHeard& operator=(const EventsHeard&) = delete;
+
+  bool hooked() const { return hook_ != nullptr; }
+  // Runs the messages until `done` holds (true) or 10 s have passed.
+  bool waitUntil(const std::function<bool()>& done) {
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (GetTickCount64() < deadline) {
+      pump();
+      if (done()) return true;
+      Sleep(5);
+    }
+    return false;
+  }
+  bool waitFor(const Event& event) {
+    return waitUntil([&] { return count(event) > 0; });
+  }
+  int count(const Event& event) const {
+    return static_cast<int>(std::count(events_.begin(), events_.end(), event));
+  }
+  // The events heard for the window's client object, of one kind.
+  std::vector<Event> of(DWORD kind, HWND window) const {
+    std::vector<Event> found;
+    for (const Event& event : events_) {
+      if (event.event == kind && event.window == window && event.object == OBJID_CLIENT) {
+        found.push_back(event);
+      }
+    }
+    return found;
+  }
+
+ private:
+  static void CALLBACK heard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child,
+                             DWORD, DWORD) {
+    if (listener_) listener_->events_.push_back({event, window, object, child});
+  }
+
+  static inline EventsHeard* listener_ = nullptr;
+  HWINEVENTHOOK hook_;
+  std::vector<Event> events_;
+};
+
+// A reader hears a control's new description, a painted text's new words once (and nothing
+// when a painted element changes without changing what it says), an option button's new check,
+// and the form's announcement, which it can then read.
+TEST_F(Win32ViewsTest, ReadersHearWhatChangesAndAnnouncements) {
+  form.shpDot.setAccessibleRole(tk::AccessibleRole::StaticText);
+  form.shpDot.setAccessibility("0 minutes 0 seconds");
+  form.show();
+  pump();
+  EventsHeard heard;
+  ASSERT_TRUE(heard.hooked());
+  HWND client = window().client();
+  const long dial = Read(client).childrenWithRole(ROLE_SYSTEM_STATICTEXT).at(0);
+
+  form.chkFlag.setAccessibleDescription("Now on");
+  HWND flag = handle(form.chkFlag);
+  EXPECT_TRUE(heard.waitFor({EVENT_OBJECT_DESCRIPTIONCHANGE, flag, OBJID_CLIENT, CHILDID_SELF}));
+
+  form.shpDot.setAccessibleName("0 minutes 1 second");
+  EXPECT_TRUE(heard.waitFor({EVENT_OBJECT_NAMECHANGE, client, OBJID_CLIENT, dial}));
+  EXPECT_TRUE(heard.waitFor({EVENT_OBJECT_VALUECHANGE, client, OBJID_CLIENT, dial}));
+  EXPECT_EQ(Read(client).name(dial), L"0 minutes 1 second");
+  // Moved and recoloured, the dial says the same: nothing is heard for it. The description
+  // after it marks that everything before has arrived.
+  form.shpDot.setBounds({1500, 2500, 900, 600});
+  form.shpDot.setFillColour(0x00FF00);
+  form.chkFlag.setAccessibleDescription("Off again");
+  ASSERT_TRUE(heard.waitFor({EVENT_OBJECT_DESCRIPTIONCHANGE, flag, OBJID_CLIENT, CHILDID_SELF}));
+  ASSERT_EQ(heard.count({EVENT_OBJECT_DESCRIPTIONCHANGE, flag, OBJID_CLIENT, CHILDID_SELF}), 2);
+  EXPECT_EQ(heard.of(EVENT_OBJECT_NAMECHANGE, client).size(), 1u);
+  EXPECT_EQ(heard.count({EVENT_OBJECT_NAMECHANGE, flag, OBJID_CLIENT, CHILDID_SELF}), 0)
+      << "only the description changed";
+
+  form.optA.setValue(true);
+  EXPECT_TRUE(
+      heard.waitFor({EVENT_OBJECT_STATECHANGE, handle(form.optA), OBJID_CLIENT, CHILDID_SELF}));
+  EXPECT_TRUE(Read(handle(form.optA)).state() & STATE_SYSTEM_CHECKED);
+
+  form.announce("Alarm: 0 minutes 1 second");
+  ASSERT_TRUE(heard.waitUntil([&] { return !heard.of(EVENT_SYSTEM_ALERT, client).empty(); }));
+  const std::vector<EventsHeard::Event> alerts = heard.of(EVENT_SYSTEM_ALERT, client);
+  ASSERT_EQ(alerts.size(), 1u);
+  Read announced(client);
+  EXPECT_EQ(announced.role(alerts[0].child), ROLE_SYSTEM_ALERT);
+  EXPECT_EQ(announced.name(alerts[0].child), L"Alarm: 0 minutes 1 second");
 }
 
 // Counts the text changes that reach a window, wherever they come from.

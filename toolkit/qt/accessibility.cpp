@@ -1,6 +1,7 @@
 #include "toolkit/qt/accessibility.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QPointer>
@@ -8,13 +9,11 @@
 #include <QWindow>
 #include <vector>
 
+#include "toolkit/accessible_text.h"
 #include "toolkit/form.h"
-#include "toolkit/frame.h"
-#include "toolkit/graphics.h"
 #include "toolkit/qt/container_widgets.h"
 #include "toolkit/qt/geometry.h"
 #include "toolkit/qt/strings.h"
-#include "toolkit/text.h"
 
 namespace tk::qt {
 
@@ -58,21 +57,6 @@ QAccessible::Role qtRole(AccessibleRole role) {
       break;
   }
   return QAccessible::Graphic;
-}
-
-// What a graphical control says: its accessible name, or a label's caption.
-QString spokenText(const Control& control) {
-  if (!control.accessibleName().empty()) return toQString(control.accessibleName());
-  if (const auto* label = dynamic_cast<const Label*>(&control)) return toQString(label->caption());
-  return {};
-}
-
-// A graphical control worth meeting: a label, or a picture or shape the form named.
-bool presented(const Control& control) {
-  if (control.windowed() || control.kind() == Kind::Line || control.kind() == Kind::Timer) {
-    return false;
-  }
-  return control.kind() == Kind::Label || !control.accessibleName().empty();
 }
 
 // Text read-only and whole: what a label or the dial says.
@@ -171,7 +155,7 @@ class GraphicalChild : public PaintedChild {
   using PaintedChild::text;
 
  protected:
-  QString whole() const override { return isValid() ? spokenText(control_) : QString(); }
+  QString whole() const override { return isValid() ? toQString(spokenText(control_)) : QString(); }
 
  private:
   const Control& control_;
@@ -220,8 +204,8 @@ class ContainerAccessible : public QAccessibleWidget {
  public:
   explicit ContainerAccessible(ContainerWidget* widget)
       : QAccessibleWidget(widget, qtRole(widget->container().accessibleRole())) {
-    for (const Control* control : widget->container().children()) {
-      if (presented(*control)) add(*control, new GraphicalChild(widget, *control));
+    for (const Control* control : presentedChildren(widget->container())) {
+      add(*control, new GraphicalChild(widget, *control));
     }
     if (const auto* form = dynamic_cast<const Form*>(&widget->container())) {
       announcement_ = new Announcement(widget, *form);
@@ -235,8 +219,7 @@ class ContainerAccessible : public QAccessibleWidget {
   QString text(QAccessible::Text type) const override {
     const Control& container = containerWidget()->container();
     if (type == QAccessible::Name && container.kind() == Kind::Frame) {
-      if (!container.accessibleName().empty()) return toQString(container.accessibleName());
-      return toQString(static_cast<const Frame&>(container).caption());
+      return toQString(spokenName(container));
     }
     if (type == QAccessible::Description) return toQString(container.accessibleDescription());
     return QAccessibleWidget::text(type);
@@ -357,6 +340,19 @@ class ComboBoxAccessible : public QAccessibleWidget {
     }
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  // The drop-down list comes first, as Qt's own combo box gives it: its window is a separate
+  // popup, so the widget's children alone would leave the items out of reach.
+  int childCount() const override { return QAccessibleWidget::childCount() + 1; }
+  QAccessibleInterface* child(int index) const override {
+    if (index == 0) return QAccessible::queryAccessibleInterface(box()->view());
+    return QAccessibleWidget::child(index - 1);
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (child != nullptr && child->object() == box()->view()) return 0;
+    const int index = QAccessibleWidget::indexOfChild(child);
+    return index < 0 ? -1 : index + 1;
+  }
 
  private:
   QComboBox* box() const { return static_cast<QComboBox*>(widget()); }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "toolkit/accessible_text.h"
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/graphical_painter.h"
 #include "toolkit/qt/strings.h"
@@ -75,11 +76,7 @@ void SliderView::applyOwn(Property property) {
   }
 }
 
-QString SliderView::accessibleName() const {
-  const std::string position = model().positionName();
-  if (position.empty()) return toQString(model().accessibleName());
-  return toQString(model().accessibleName() + ": " + position);
-}
+QString SliderView::accessibleName() const { return toQString(spokenName(model())); }
 
 PictureBoxView::PictureBoxView(PictureBox& box, QWidget* parent) : ViewOf(box, parent) {
   widget()->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "toolkit/painting.h"
+#include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/comctl.h"
 #include "toolkit/win32/control_views.h"
 #include "toolkit/win32/dpi.h"
@@ -173,11 +174,14 @@ void CheckedButtonView<Model>::applyOwn(Property property) {
       break;
     case Property::Value: {
       const int value = static_cast<int>(this->model().value());
-      SendMessageW(this->handle(), BM_SETCHECK,
-                   value == CheckBox::Checked  ? BST_CHECKED
-                   : value == CheckBox::Grayed ? BST_INDETERMINATE
-                                               : BST_UNCHECKED,
-                   0);
+      const WPARAM check = value == CheckBox::Checked  ? BST_CHECKED
+                           : value == CheckBox::Grayed ? BST_INDETERMINATE
+                                                       : BST_UNCHECKED;
+      const auto before = static_cast<WPARAM>(SendMessageW(this->handle(), BM_GETCHECK, 0, 0));
+      SendMessageW(this->handle(), BM_SETCHECK, check, 0);
+      // Wine's buttons raise no event when their check changes; where the system's buttons
+      // raise one too, a reader hears the same new state twice.
+      if (check != before) notifyStateChange(this->handle(), CHILDID_SELF);
       break;
     }
     default:

@@ -1,5 +1,8 @@
 #include "toolkit/win32/container_windows.h"
 
+#include <algorithm>
+
+#include "toolkit/accessible_text.h"
 #include "toolkit/form.h"
 #include "toolkit/frame.h"
 #include "toolkit/graphics.h"
@@ -167,6 +170,77 @@ void ContainerWindow::paint(HDC dc, const RECT& area) {
   SelectClipRgn(bufferDc_, nullptr);
   BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, bufferDc_,
          area.left, area.top, SRCCOPY);
+}
+
+namespace {
+
+RECT toRect(const PixelRect& area) {
+  return {int(area.left), int(area.top), int(area.right()), int(area.bottom())};
+}
+
+// A label reads as what it says and shows its caption as its value; the dial, given the role
+// of text, has its reading as both; a picture is only named.
+PaintedElement elementOf(const Control& child, double scale) {
+  const bool shown = child.visible();
+  const PixelRect area =
+      shown ? paintedArea(child, scale, pictureSize).aligned() : pixelRect(child.bounds(), scale);
+  PaintedElement element{
+      toWide(spokenText(child)),          {},    toWide(child.accessibleDescription()),
+      systemRole(child.accessibleRole()), shown, toRect(area)};
+  if (const auto* label = dynamic_cast<const Label*>(&child)) {
+    element.value = toWide(label->caption());
+  } else if (element.role == ROLE_SYSTEM_STATICTEXT) {
+    element.value = element.name;
+  }
+  return element;
+}
+
+}  // namespace
+
+IAccessible* ContainerWindow::accessibleObject() const {
+  std::vector<PaintedElement> painted;
+  for (const Control* child : presentedChildren(container_)) {
+    painted.push_back(elementOf(*child, window_.scale()));
+  }
+  const Form& form = container_.form();
+  if (&container_ == &form) {
+    RECT client;
+    GetClientRect(handle_, &client);
+    painted.push_back({toWide(form.lastAnnouncement()),
+                       {},
+                       {},
+                       ROLE_SYSTEM_ALERT,
+                       !form.lastAnnouncement().empty(),
+                       client});
+  }
+  // A form's client area keeps the system's role, that of a window's client.
+  const long role = &container_ == &form ? 0 : systemRole(container_.accessibleRole());
+  return tk::win32::accessibleObject(
+      handle_, {toWide(spokenName(container_)), toWide(container_.accessibleDescription()), role},
+      painted);
+}
+
+void ContainerWindow::notifySpokenChange(const Control& child) {
+  const std::vector<const Control*> presented = presentedChildren(container_);
+  const auto found = std::find(presented.begin(), presented.end(), &child);
+  if (found == presented.end()) return;
+  std::string now = spokenText(child);
+  std::string& told = spoken_[&child];
+  if (now == told) return;
+  told = std::move(now);
+  // The dial's words change every second: finding the element's id costs nothing while no
+  // reader listens.
+  if (!IsWinEventHookInstalled(EVENT_OBJECT_NAMECHANGE)) return;
+  const long id = paintedChildId(handle_, static_cast<std::size_t>(found - presented.begin()));
+  notifyNameChange(handle_, id);
+  if (!elementOf(child, window_.scale()).value.empty()) notifyValueChange(handle_, id);
+}
+
+void ContainerWindow::announce() {
+  const Form& form = container_.form();
+  if (&container_ != &form) return;
+  raiseAnnouncement(handle_, paintedChildId(handle_, presentedChildren(container_).size()),
+                    toWide(form.lastAnnouncement()));
 }
 
 LRESULT CALLBACK ContainerWindow::windowProc(HWND handle, UINT message, WPARAM wParam,

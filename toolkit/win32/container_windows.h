@@ -7,9 +7,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "toolkit/control.h"
 #include "toolkit/painting.h"
+#include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/graphical_painter.h"
 
 namespace tk {
@@ -39,6 +42,16 @@ class ContainerWindow {
   // Paints the area (client pixels) on `dc`, as WM_PAINT and WM_PRINTCLIENT do.
   void paint(HDC dc, const RECT& area);
 
+  // The window's object for assistive technology: the container's name and description, its
+  // painted children as elements, and on a form's client area its latest announcement last.
+  // The caller owns one reference.
+  IAccessible* accessibleObject() const;
+  // Tells listening readers when what a painted child says has changed since they were last
+  // told; nothing when it says the same.
+  void notifySpokenChange(const Control& child);
+  // Tells them the form's latest announcement (a form's client area only).
+  void announce();
+
  protected:
   virtual void paintBackground(const Canvas& canvas) = 0;
   FormWindow& window() const { return window_; }
@@ -57,6 +70,7 @@ class ContainerWindow {
   FormWindow& window_;
   HWND handle_ = nullptr;
   ShownAreas shownAreas_;
+  std::unordered_map<const Control*, std::string> spoken_;  // what readers were last told
   HDC bufferDc_ = nullptr;
   HBITMAP bufferBitmap_ = nullptr;
   HGDIOBJ bufferOldBitmap_ = nullptr;

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "toolkit/painting.h"
 #include "toolkit/win32/accessibility.h"
 #include "toolkit/win32/comctl.h"
@@ -58,12 +60,27 @@ void ControlView::apply(Property property) {
       break;
     case Property::Accessibility:
       window_.showToolTip(handle_, control_.toolTip());
+      tellReaders();
       break;
     default:
       break;
   }
   applyOwn(property);
   applying_ = wasApplying;
+}
+
+// Readers hear a new name or description of the window; the first ones, which come with the
+// window, are news to nobody.
+void ControlView::tellReaders() {
+  OwnFacts now = ownFactsOf(control_, handle_);
+  const bool first = !told_;
+  told_ = true;
+  if (std::exchange(toldName_, now.name) != now.name && !first) {
+    notifyNameChange(handle_, CHILDID_SELF);
+  }
+  if (std::exchange(toldDescription_, now.description) != now.description && !first) {
+    notifyDescriptionChange(handle_, CHILDID_SELF);
+  }
 }
 
 void ControlView::applyAll() {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "toolkit/buttons.h"
 #include "toolkit/common_controls.h"
@@ -61,12 +62,16 @@ class ControlView {
  private:
   static LRESULT CALLBACK answerAccessibility(HWND handle, UINT message, WPARAM wParam,
                                               LPARAM lParam);
+  void tellReaders();
 
   Control& control_;
   FormWindow& window_;
   HWND handle_;
   WNDPROC systemProc_ = nullptr;  // the window class's own, which answers everything else
   bool applying_ = false;         // what the control notifies meanwhile is our own doing
+  bool told_ = false;             // whether readers have heard of the window
+  std::wstring toldName_;         // what they were last told
+  std::wstring toldDescription_;
 };
 
 // Makes the view of a windowed control, its window a child of `parent`. Frames are made by the

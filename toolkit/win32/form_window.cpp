@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/accessible_text.h"
 #include "toolkit/change_routing.h"
 #include "toolkit/menu.h"
 #include "toolkit/painting.h"
@@ -200,10 +201,14 @@ void FormWindow::showChange(Control& control, Property property) {
   if (detached_) return;
   auto showForm = [this](Property property) {
     if (property == Property::Caption) SetWindowTextW(window_, toWide(form_.caption()).c_str());
+    if (property == Property::Announcement) containers_.at(&form_)->announce();
     InvalidateRect(client(), nullptr, FALSE);
   };
   routeChange(form_, control, property, views_, containers_, showForm,
-              [&control](ContainerWindow& container) { container.showChange(control); });
+              [&control](ContainerWindow& container) {
+                container.showChange(control);
+                container.notifySpokenChange(control);
+              });
 }
 
 void FormWindow::askForAttention() {
@@ -385,41 +390,12 @@ void FormWindow::showToolTip(HWND handle, const std::string& toolTip) {
   SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-namespace {
-
-// A label reads as its text; any other graphical control by the name it was given.
-PaintedElement elementOf(const Control& child, const PixelRect& area) {
-  PaintedElement element{toWide(child.accessibleName()),
-                         {},
-                         ROLE_SYSTEM_GRAPHIC,
-                         {int(area.left), int(area.top), int(area.right()), int(area.bottom())}};
-  if (const auto* label = dynamic_cast<const Label*>(&child)) {
-    element.role = ROLE_SYSTEM_STATICTEXT;
-    std::wstring caption = toWide(label->caption());
-    std::erase(caption, L'&');
-    element.value = caption;
-    if (element.name.empty()) element.name = caption;
-  }
-  return element;
-}
-
-}  // namespace
-
 IAccessible* FormWindow::accessibleObjectOf(HWND handle) const {
   if (ControlView* view = viewOf(handle); view && view->control().kind() != Kind::Frame) {
-    const Control& control = view->control();
-    return accessibleObject(handle, toWide(control.accessibleName()), toWide(control.toolTip()));
+    return accessibleObject(handle, ownFactsOf(view->control(), handle));
   }
   for (const auto& [container, window] : containers_) {
-    if (window->handle() != handle) continue;
-    std::vector<PaintedElement> painted;
-    for (const Control* child : paintedChildren(*container)) {
-      PaintedElement element =
-          elementOf(*child, paintedArea(*child, scale(), pictureSize).aligned());
-      if (!element.name.empty()) painted.push_back(std::move(element));
-    }
-    return accessibleObject(handle, toWide(container->accessibleName()),
-                            toWide(container->toolTip()), painted);
+    if (window->handle() == handle) return window->accessibleObject();
   }
   return nullptr;
 }

@@ -66,9 +66,9 @@ class FormWindow : public ControlObserver {
   void askForAttention();
 
   void showToolTip(HWND handle, const std::string& toolTip);
-  // What assistive technology reads of a control's or container's window: its accessible name
-  // and tooltip, and a container's painted children, which have no windows of their own. Null
-  // where the system's own object says all. The caller owns one reference.
+  // What assistive technology reads of a control's or container's window: its accessible name,
+  // description and role, and a container's painted children, which have no windows of their
+  // own. Null where the system's own object says all. The caller owns one reference.
   IAccessible* accessibleObjectOf(HWND handle) const;
 
  private:

@@ -63,6 +63,7 @@ void SliderView::applyOwn(Property property) {
   }
   if (property == Property::Range || property == Property::Value) {
     SendMessageW(handle(), TBM_SETPOS, TRUE, model().value());
+    apply(Property::Accessibility);  // the name says the part the position picks
   }
 }
 
