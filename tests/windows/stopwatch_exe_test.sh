@@ -60,6 +60,9 @@ stop_button_green() { more_than "$(share_of "$green" 60 12 418 6)" 0.5; }
 # red minute hand; just left of 6 o'clock, half a minute in. The dial's centre is at (200, 133).
 hand_near_top() { more_than "$(share_of "$dark" 26 40 202 70)" 0.005; }
 hand_near_bottom() { more_than "$(share_of "$dark" 23 50 180 143)" 0.005; }
+# The red minute hand at 3 o'clock, a quarter of an hour in; it moves too slowly to pass there
+# while it is looked for.
+minute_hand_at_three() { more_than "$(share_of 'r > 0.6 && g < 0.3 && b < 0.3' 50 16 205 125)" 0.05; }
 # The alarm bell over the dial: the dial's middle mostly red.
 alarm_picture_shown() { more_than "$(share_of 'r - g' 100 70 150 80)" 0.25; }
 alarm_picture_hidden() { ! alarm_picture_shown; }
@@ -126,8 +129,21 @@ cp "$work/screen.png" "$output/stopwatch_exe_preset.png"
 click 456 48  # Reset
 wait_for 50 hand_near_top || fail "Reset did not bring the hand back near 12 o'clock"
 
+# Down in the closed minutes list chooses the next item as a click in the list does: fifteen
+# from 0 are 15, and Preset Now brings the minute hand to 3 o'clock.
+click 44 26
+xdotool key --clearmodifiers --delay 30 $(printf 'Down %.0s' {1..15})
+click 352 44  # Preset Now
+wait_for 50 minute_hand_at_three ||
+  fail "Down in the closed minutes list, then Preset Now, did not bring the minute hand to 3 o'clock"
+click 456 48  # Reset
+wait_for 50 hand_near_top || fail "Reset did not bring the hand back near 12 o'clock"
+
 # The alarm at 0:3, on: after a reset the alarm picture blinks over the dial.
-click 350 174  # On
+# The alarm switched on from the keyboard: a click on "Off", already chosen, gives the list the
+# focus and changes nothing; Up chooses "On", as a click on it does.
+click 350 188  # Off
+xdotool key --clearmodifiers Up
 click 285 201
 xdotool key --clearmodifiers End BackSpace BackSpace BackSpace
 xdotool type --delay 50 3
@@ -228,11 +244,15 @@ xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
 xdotool key --clearmodifiers Escape
 wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
 
-# Backwards, Save into slot 1: 160 bytes, record 1 saying backwards.
+# Down in the alarm list switches the alarm off; Backwards, Save into slot 1: 160 bytes, record
+# 1 saying backwards with the alarm off.
+click 350 174  # On, already chosen: the list takes the focus
+xdotool key --clearmodifiers Down
 click 430 144  # Backwards
 click 56 112   # Save
 wait_for 100 size_is 160 || fail "Save wrote $(file_size) bytes, not 160"
 [ "$(file_bytes 0 2)" = "ff ff" ] || fail "record 1 does not say backwards: $(file_bytes 0 32)"
+[ "$(file_bytes 2 2)" = "00 00" ] || fail "record 1 does not say the alarm is off: $(file_bytes 0 32)"
 [ "$(file_bytes 30 2)" = "ff ff" ] || fail "record 1 is not marked saved: $(file_bytes 0 32)"
 
 # Ctrl+Q from the alarm seconds box ends the program with 0.
@@ -263,7 +283,7 @@ status=$?
 app_pid=
 [ "$status" -eq 0 ] || fail "the restarted program ended with status $status, not 0"
 
-echo "PASSED: title and size, green Stop, hand moving, Start/Stop, Preset Now, Reset, the alarm"
-echo "        blinking, Ctrl+A from a text box, System Information started and its message, the"
-echo "        alarm asking for attention behind the About window, Save"
-echo "        and a restart loading it in a folder named outside ASCII, Ctrl+Q ending with 0"
+echo "PASSED: title and size, green Stop, hand moving, Start/Stop, Preset Now, Reset, Down in the"
+echo "        closed lists, the alarm blinking, Ctrl+A from a text box, System Information started"
+echo "        and its message, the alarm asking for attention behind the About window, Save and a"
+echo "        restart loading it in a folder named outside ASCII, Ctrl+Q ending with 0"

@@ -80,9 +80,12 @@ class ScriptedRegistry : public RegistryService {
   std::vector<std::string> handles_;  // handle k + 1 -> key path
 };
 
-struct TestPlatform {
+// Every service a test double, on the window system `Windows` (none by default, or a real one
+// for a backend's tests).
+template <typename Windows = HeadlessWindows>
+struct TestPlatformOn {
   VirtualEventLoop loop;
-  HeadlessWindows windows;
+  Windows windows;
   RecordedMessages messages;
   ScriptedColourDialog colours;
   FakeFiles files;
@@ -91,5 +94,6 @@ struct TestPlatform {
   Platform platform{loop,  windows,   messages, colours,
                     files, processes, registry, AppInfo{"Bransk - Quorvel - Clock", 1, 2, 0}};
 };
+using TestPlatform = TestPlatformOn<>;
 
 }  // namespace tk::testing

@@ -1,6 +1,11 @@
+#include <algorithm>
+#include <cmath>
+
 #include "toolkit/painting.h"
 #include "toolkit/win32/accessibility.h"
+#include "toolkit/win32/comctl.h"
 #include "toolkit/win32/control_views.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/form_window.h"
 #include "toolkit/win32/wide_strings.h"
 
@@ -10,6 +15,67 @@ namespace {
 
 void showCaption(HWND handle, const std::string& caption) {
   SetWindowTextW(handle, toWide(caption).c_str());
+}
+
+std::wstring windowText(HWND handle) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(handle, text.data(), int(text.size()))));
+  return text;
+}
+
+// The width a container leaves its children inside its border.
+int innerWidthOf(const Container& container, double scale) {
+  const int width = toPixels(container.bounds().width, scale);
+  return container.kind() == Kind::Frame ? width - GetSystemMetrics(SM_CXEDGE) : width;
+}
+
+int textWidthOf(HWND window) {
+  const std::wstring caption = windowText(window);
+  HDC dc = GetDC(window);
+  const HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  RECT text{};
+  DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, oldFont);
+  ReleaseDC(window, dc);
+  return int(text.right - text.left);
+}
+
+// How wide a check box or option button lays out its parts, in pixels of its font: the glyph
+// with the gap after it, and the caption.
+struct CaptionWidths {
+  int glyph = 0;
+  int text = 0;
+  int averageCharacter = 0;
+};
+
+// Measured on a hidden twin wide enough for any caption: Wine's common controls answer the ideal
+// size only up to the button's own width, which is what a cut caption is short of. User32's
+// buttons (no version 6 common controls) do not answer at all; they draw a 13-pixel glyph at
+// 96 DPI with half a character's gap.
+CaptionWidths captionWidthsOf(HWND button, int dpi) {
+  const std::wstring caption = windowText(button);
+  const auto font = static_cast<WPARAM>(SendMessageW(button, WM_GETFONT, 0, 0));
+  // A three-state box is laid out as a two-state one, whose ideal size Wine does answer.
+  DWORD kind = DWORD(GetWindowLongW(button, GWL_STYLE)) & BS_TYPEMASK;
+  if (kind == BS_3STATE || kind == BS_AUTO3STATE) kind = BS_CHECKBOX;
+  HWND twin = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | kind, 0, 0, 0x4000, 0x100,
+                              GetParent(button), nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(twin, WM_SETFONT, font, FALSE);
+  SIZE ideal{};
+  const bool answered =
+      SendMessageW(twin, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0;
+  const int textWidth = textWidthOf(twin);
+  HDC dc = GetDC(twin);
+  const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(font));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, oldFont);
+  ReleaseDC(twin, dc);
+  DestroyWindow(twin);
+  const int glyph = answered ? int(ideal.cx) - textWidth
+                             : MulDiv(13, dpi, defaultDpi) + metrics.tmAveCharWidth / 2;
+  return {glyph, textWidth, int(metrics.tmAveCharWidth)};
 }
 
 DWORD commandButtonStyle(const CommandButton& button) {
@@ -25,8 +91,24 @@ CommandButtonView::CommandButtonView(CommandButton& button, FormWindow& window, 
              createControlWindow(L"BUTTON", WS_TABSTOP | commandButtonStyle(button), 0, parent,
                                  window)) {}
 
+// A caption wider than the design's button, in a system font wider than the design's, widens
+// the button evenly on both sides, as far as its container allows: it is centred on the face.
+PixelRect CommandButtonView::shownBounds(const PixelRect& designed) {
+  const int needed = textWidthOf(handle()) + 4 * GetSystemMetrics(SM_CXEDGE);
+  if (needed <= designed.width) return designed;
+  const double room = innerWidthOf(*model().parent(), window().scale());
+  PixelRect shown = designed;
+  shown.width = std::min<double>(needed, room);
+  shown.left = std::clamp(designed.left - std::floor((shown.width - designed.width) / 2), 0.0,
+                          room - shown.width);
+  return shown;
+}
+
 void CommandButtonView::applyOwn(Property property) {
-  if (property == Property::Caption) showCaption(handle(), model().caption());
+  if (property == Property::Caption) {
+    showCaption(handle(), model().caption());
+    apply(Property::Bounds);  // the new caption may need another width
+  }
   if (property == Property::BackColour && model().graphical()) {
     InvalidateRect(handle(), nullptr, FALSE);
   }
@@ -85,6 +167,7 @@ void CheckedButtonView<Model>::applyOwn(Property property) {
   switch (property) {
     case Property::Caption:
       showCaption(this->handle(), this->model().caption());
+      this->apply(Property::Bounds);  // the new caption may need another width
       break;
     case Property::BackColour:
       InvalidateRect(this->handle(), nullptr, TRUE);
@@ -111,6 +194,22 @@ void CheckedButtonView<Model>::userAction(UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return;
   this->model().click();
   this->apply(Property::Value);  // a handler may have put the box back
+}
+
+// A caption the design gives room to is shown whole, also where the system's font is wider than
+// the one the design was drawn with (Wine's is): the window grows to the caption's width, up to
+// its container's edge. A design that leaves less than a character beside the glyph meant the
+// glyph alone (the slot buttons), and keeps it. Measured each time the window is placed, in the
+// font it has then, so a new DPI measures anew.
+template <typename Model>
+PixelRect CheckedButtonView<Model>::shownBounds(const PixelRect& designed) {
+  if (this->model().caption().empty()) return designed;
+  const CaptionWidths caption = captionWidthsOf(this->handle(), this->window().dpi());
+  if (designed.width - caption.glyph < caption.averageCharacter) return designed;
+  PixelRect shown = designed;
+  const double room = innerWidthOf(*this->model().parent(), this->window().scale()) - designed.left;
+  shown.width = std::max(designed.width, std::min<double>(caption.glyph + caption.text, room));
+  return shown;
 }
 
 CheckBoxView::CheckBoxView(CheckBox& box, FormWindow& window, HWND parent)

@@ -47,7 +47,7 @@ void ControlView::apply(Property property) {
   const bool wasApplying = std::exchange(applying_, true);
   switch (property) {
     case Property::Bounds: {
-      const PixelRect bounds = pixelRect(control_.bounds(), window_.scale());
+      const PixelRect bounds = shownBounds(pixelRect(control_.bounds(), window_.scale()));
       SetWindowPos(handle_, nullptr, int(bounds.left), int(bounds.top), int(bounds.width),
                    int(bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
       break;

@@ -15,6 +15,7 @@
 #include "toolkit/frame.h"
 #include "toolkit/graphics.h"
 #include "toolkit/lists.h"
+#include "toolkit/painting.h"
 #include "toolkit/text.h"
 #include "toolkit/win32/colours.h"
 
@@ -53,6 +54,8 @@ class ControlView {
   // What a property means for the kind, after the common ones (bounds, visibility, enabling,
   // accessibility) are shown here.
   virtual void applyOwn(Property property) = 0;
+  // Where the window is placed for the design's place in pixels at the window's DPI.
+  virtual PixelRect shownBounds(const PixelRect& designed) { return designed; }
   virtual void userAction(UINT message, WPARAM wParam, LPARAM lParam) = 0;
   FormWindow& window() const { return window_; }
 
@@ -99,6 +102,7 @@ class CommandButtonView : public ViewOf<CommandButton> {
  protected:
   void applyOwn(Property property) override;
   void userAction(UINT message, WPARAM wParam, LPARAM lParam) override;
+  PixelRect shownBounds(const PixelRect& designed) override;
 };
 
 // The check box and the option button: a box or circle with a caption on their back colour.
@@ -111,6 +115,7 @@ class CheckedButtonView : public ViewOf<Model> {
   CheckedButtonView(Model& model, FormWindow& window, HWND parent, DWORD buttonStyle);
   void applyOwn(Property property) override;
   void userAction(UINT message, WPARAM wParam, LPARAM lParam) override;
+  PixelRect shownBounds(const PixelRect& designed) override;
 
  private:
   SolidBrush brush_;
