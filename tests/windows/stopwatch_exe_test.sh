@@ -191,6 +191,20 @@ press_system_info() {
   xdotool key --clearmodifiers alt+s
 }
 
+# A click on the About window's blank middle makes it the active window, and Esc closes it. On a
+# busy machine the click can come before the window that had the foreground has let it go, and
+# the key then goes to the main window, where Esc does nothing: the two are tried again.
+click_about_and_escape() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$about")"
+  xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
+  xdotool key --clearmodifiers Escape
+  wait_for 30 no_window_named '^About'
+}
+close_about() {
+  wait_for 5 click_about_and_escape || fail "Esc did not close the About window"
+}
+
 message='^Bransk - Quorvel - Clock$'
 set_sysinfo_keys -
 press_system_info
@@ -208,10 +222,7 @@ set_sysinfo_keys -
 
 # The started program took the foreground, as System Information does; a click on the About
 # window's blank middle brings it back, and Esc closes it.
-eval "$(xdotool getwindowgeometry --shell "$about")"
-xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
-xdotool key --clearmodifiers Escape
-wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
+close_about
 
 # The alarm while the About window is the active one: the main window asks for attention with
 # its task-bar button, and stops asking once it is clicked. Wine passes each on to the window
@@ -239,10 +250,7 @@ about=$(windows_named '^About' | head -n 1)
 wait_for 300 at_least 1 || fail "the alarm behind the About window asked for no attention"
 click 497 398  # a blank place of the main window, beside the About window
 wait_for 100 at_least 2 || fail "the main window kept asking for attention once clicked"
-eval "$(xdotool getwindowgeometry --shell "$about")"
-xdotool mousemove --sync $((X + 300)) $((Y + 100)) click 1
-xdotool key --clearmodifiers Escape
-wait_for 100 no_window_named '^About' || fail "Esc did not close the About window"
+close_about
 
 # Down in the alarm list switches the alarm off; Backwards, Save into slot 1: 160 bytes, record
 # 1 saying backwards with the alarm off.
