@@ -1,13 +1,16 @@
 // The captions of the program's two windows in the Windows backend, under the system's own
 // font and the common controls the program's manifest asks for (this test carries the same):
 // every check box, option button and button shows its caption whole, at 96 DPI and at half as
-// large again, inside its container; the buttons meant to show their glyph alone keep it.
+// large again, inside its container; the buttons meant to show their glyph alone keep it; the
+// preset lists' fields hold their numbers whole.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 // The common controls' header needs the Windows one first.
 #include <commctrl.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -105,6 +108,39 @@ int captionEnd(HWND button) {
   return end;
 }
 
+// The widest of the numbers 0 to 59 in a window's own font.
+int widestTwoDigits(HWND window) {
+  HDC dc = GetDC(window);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  for (int number = 0; number <= 59; ++number) {
+    const std::wstring text = std::to_wstring(number);
+    SIZE size;
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    widest = std::max(widest, int(size.cx));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return widest;
+}
+
+// Each preset list's field holds any of its numbers whole beside the box's arrow.
+void checkPresetFields(const clock_window::ClockDesign& design, const FormWindow& window) {
+  for (const tk::ComboBox* box : {&design.lstMinutes, &design.lstSeconds}) {
+    SCOPED_TRACE(box->name() + " at " + std::to_string(window.dpi()) + " DPI");
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetComboBoxInfo(window.handleOf(*box), &info));
+    ASSERT_NE(info.hwndItem, nullptr);
+    const auto margins = static_cast<DWORD>(SendMessageW(info.hwndItem, EM_GETMARGINS, 0, 0));
+    RECT field;
+    GetClientRect(info.hwndItem, &field);
+    const int needed = widestTwoDigits(info.hwndItem) + LOWORD(margins) + HIWORD(margins);
+    EXPECT_LE(needed, field.right) << "two digits are cut";
+  }
+}
+
 // Checks every button of the form's window as it shows now; says how many were checked.
 int checkCaptions(const tk::Form& form, const FormWindow& window) {
   std::vector<const tk::Control*> buttons;
@@ -142,18 +178,21 @@ int checkCaptions(const tk::Form& form, const FormWindow& window) {
 class Win32CaptionsTest : public ::testing::Test {
  protected:
   // Shows the form, checks it, then moves it to a DPI half as large again and checks it anew.
-  void checkAtBothDpis(tk::Form& form, int captioned) {
+  void checkAtBothDpis(tk::Form& form, int captioned,
+                       const std::function<void(const FormWindow&)>& checkMore = {}) {
     form.show();
     pump();
     FormWindow& window = *test.windows.windowOf(form);
     ASSERT_EQ(window.dpi(), 96) << "the test's Wine prefix is not at 96 DPI";
     EXPECT_EQ(checkCaptions(form, window), captioned);
+    if (checkMore) checkMore(window);
     RECT suggested{40, 30, 1000, 800};
     SendMessageW(window.handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
     pump();
     ASSERT_EQ(window.dpi(), 144);
     EXPECT_EQ(checkCaptions(form, window), captioned);
+    if (checkMore) checkMore(window);
   }
 
   tk::testing::TestPlatformOn<tk::win32::Win32WindowSystem> test;
@@ -162,7 +201,7 @@ class Win32CaptionsTest : public ::testing::Test {
 TEST_F(Win32CaptionsTest, TheMainWindowShowsEveryCaptionWhole) {
   clock_window::ClockDesign design(test.platform);
   // Start/Stop, Reset, Preset Now, Change Colour, Load, Save; Backwards, Forwards, Clear Saved.
-  checkAtBothDpis(design, 9);
+  checkAtBothDpis(design, 9, [&](const FormWindow& window) { checkPresetFields(design, window); });
 }
 
 TEST_F(Win32CaptionsTest, TheAboutWindowShowsEveryCaptionWhole) {

@@ -153,6 +153,7 @@ class ComboBoxView : public ViewOf<ComboBox> {
  private:
   void showSelectionAndText();
   void fitHeight();
+  void narrowFieldMargins();
 };
 
 class ListBoxView : public ViewOf<ListBox> {

@@ -58,7 +58,10 @@ ComboBoxView::ComboBoxView(ComboBox& box, FormWindow& window, HWND parent)
                               0, parent, window)) {}
 
 void ComboBoxView::applyOwn(Property property) {
-  if (property == Property::Bounds) fitHeight();
+  if (property == Property::Bounds) {
+    fitHeight();
+    narrowFieldMargins();
+  }
   if (property == Property::Items) {
     fill(handle(), CB_RESETCONTENT, CB_ADDSTRING, model().items());
     fitHeight();
@@ -85,6 +88,16 @@ void ComboBoxView::fitHeight() {
   const int shown = std::clamp(static_cast<int>(model().items().size()), 1, 10);
   SetWindowPos(handle(), nullptr, 0, 0, bounds.right - bounds.left, designed + shown * item + 2,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The field's own margins, a few pixels each side, leave a box as narrow as the design's preset
+// lists no room for two digits of the system's font beside the arrow: one pixel each is enough
+// to keep the text off the edges. Set after each new font, which brings the margins back.
+void ComboBoxView::narrowFieldMargins() {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetComboBoxInfo(handle(), &info) || info.hwndItem == nullptr) return;
+  SendMessageW(info.hwndItem, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
 }
 
 void ComboBoxView::showSelectionAndText() {
