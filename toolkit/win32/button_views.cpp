@@ -17,12 +17,6 @@ void showCaption(HWND handle, const std::string& caption) {
   SetWindowTextW(handle, toWide(caption).c_str());
 }
 
-std::wstring windowText(HWND handle) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(handle, text.data(), int(text.size()))));
-  return text;
-}
-
 // The width a container leaves its children inside its border.
 int innerWidthOf(const Container& container, double scale) {
   const int width = toPixels(container.bounds().width, scale);

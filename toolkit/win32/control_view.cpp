@@ -93,6 +93,12 @@ void ControlView::notified(UINT message, WPARAM wParam, LPARAM lParam) {
   userAction(message, wParam, lParam);
 }
 
+std::wstring windowText(HWND handle) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(handle, text.data(), int(text.size()))));
+  return text;
+}
+
 HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle, HWND parent,
                          FormWindow& window) {
   HWND handle = CreateWindowExW(extendedStyle, windowClass, L"", WS_CHILD | style, 0, 0, 0, 0,

@@ -9,12 +9,6 @@ namespace tk::win32 {
 
 namespace {
 
-std::wstring windowText(HWND handle) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(handle, text.data(), int(text.size()))));
-  return text;
-}
-
 // Sets a window's text only when it differs, which leaves the caret where the user had it.
 void showText(HWND handle, const std::string& text) {
   const std::wstring wide = toWide(text);
