@@ -174,6 +174,29 @@ class Watchdog {
   int fd_ = -1;
 };
 
+// The loop's own clock, keeping the instant it was first read: the loop's start, from which its
+// deadlines count. Reading the start off the steady clock before or after making the loop instead
+// would put the grid out by however long making the loop took.
+class StartKeepingClock : public tk::ElapsedClock {
+ public:
+  std::chrono::nanoseconds now() const override {
+    const std::chrono::nanoseconds reading = tk::suspendAwareClock().now();
+    if (!first_) first_ = reading;
+    return reading;
+  }
+
+  // The first reading told on the steady clock, which runs at the same rate while the computer
+  // is awake.
+  Nanoseconds firstOnSteadyClock() const {
+    const Nanoseconds steady = steadyNow();
+    const std::chrono::nanoseconds own = tk::suspendAwareClock().now();
+    return steady - (own - first_.value()).count();
+  }
+
+ private:
+  mutable std::optional<std::chrono::nanoseconds> first_;
+};
+
 std::atomic<Nanoseconds> continuedAt{0};
 static_assert(std::atomic<Nanoseconds>::is_always_lock_free);
 
@@ -192,7 +215,7 @@ void catchContinue() {
 // due. Anchoring it at that tick's actual time instead would shift every figure by however late
 // that one tick happened to be.
 struct TickLog {
-  Nanoseconds startupTickDelay = 0;            // from making the loop to the start-up tick
+  Nanoseconds startupTickDelay = 0;            // from the loop's start to the start-up tick
   Nanoseconds gridStart = 0;                   // when the grid's first tick was due
   std::vector<Nanoseconds> ticks;              // times of the ticks on the grid
   int startReading = 0;                        // the reading after the grid's first tick
@@ -210,8 +233,7 @@ struct TickLog {
 
 class TickRecorder {
  public:
-  // `loopStart`: the steady time taken just before the loop was made; its clock starts at most
-  // microseconds later, so lateness read against it is never understated.
+  // `loopStart`: the steady time of the instant the loop's clock starts from.
   TickRecorder(clock_window::FrmClock& clock, const tk::EventLoop& loop, Nanoseconds loopStart,
                int seconds, Watchdog* watchdog)
       : clock_(clock),
@@ -394,8 +416,9 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, argv);
   tk::testing::TempFolder folder;
 
-  const Nanoseconds loopStart = steadyNow();
-  tk::qt::QtEventLoop loop;
+  const StartKeepingClock loopClock;
+  tk::qt::QtEventLoop loop(loopClock);
+  const Nanoseconds loopStart = loopClock.firstOnSteadyClock();
   tk::testing::HeadlessWindows windows;
   tk::testing::RecordedMessages messages;
   tk::testing::ScriptedColourDialog colours;
