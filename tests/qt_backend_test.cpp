@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,6 +31,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <thread>
@@ -37,6 +39,7 @@
 #include "tests/backend_demo_forms.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/geometry.h"
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/window_access.h"
 #include "toolkit/testing/driven_clock.h"
@@ -469,6 +472,131 @@ TEST_F(QtBackendTest, ContainersPaintTheirGraphicalControls) {
   QApplication::processEvents();
   EXPECT_EQ(QColor(pixelAt(130, 180)), QColor(Qt::green));
   EXPECT_EQ(QColor(pixelAt(250, 210)), QColor(0xE0, 0xE0, 0xE0));
+}
+
+// The client area at `scale` times the size, painted over black: whole, or only `region`.
+QImage renderClient(QWidget* client, double scale, const QRegion& region = {}) {
+  QImage image(int(std::ceil(client->width() * scale)), int(std::ceil(client->height() * scale)),
+               QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::black);
+  // render() puts the region's top left corner at the offset given.
+  client->render(&image, region.boundingRect().topLeft(), region, QWidget::DrawWindowBackground);
+  return image;
+}
+
+int largestDifference(const QImage& a, const QImage& b, const QRect& area) {
+  int largest = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q))});
+    }
+  }
+  return largest;
+}
+
+// Shapes and slanting lines are painted from pictures drawn once. At whole and fractional
+// positions and scales, whole or in part, as a tick's repaint asks, each must look as the same
+// control drawn directly.
+TEST_F(QtBackendTest, ShapesAndLinesRepaintedInPartLookAsDrawnDirectly) {
+  form.shpDot.setBounds({1507, 2411, 907, 607});  // a fraction of a pixel off the grid
+  form.show();
+  QWidget* client = window().client();
+  struct Case {
+    tk::Control& control;
+    QRectF area;
+    std::function<void(QPainter&)> drawDirectly;
+    std::function<void()> before = [] {};
+  };
+  auto diagonal = [&](QPointF from, QPointF to) {
+    return [&, from, to](QPainter& painter) {
+      QPen pen(tk::qt::toQColor(form.linDiag.borderColour()), 3);
+      pen.setCapStyle(Qt::RoundCap);
+      painter.setPen(pen);
+      painter.drawLine(from, to);
+    };
+  };
+  const QRectF dot = tk::qt::toQRectF(tk::shapeArea(form.shpDot, 1));
+  const std::vector<Case> cases = {
+      {form.shpDot, dot,
+       [&](QPainter& painter) {
+         painter.setPen(QPen(tk::qt::toQColor(form.shpDot.borderColour()), 1));
+         painter.setBrush(Qt::red);
+         painter.drawEllipse(dot.adjusted(0.5, 0.5, -0.5, -0.5));
+       }},
+      {form.linDiag, QRectF(200, 160, 100, 100), diagonal({200, 160}, {300, 260})},
+      // Turned the other way it covers the same box of pixels, and must not show as before.
+      {form.linDiag, QRectF(200, 160, 100, 100), diagonal({200, 260}, {300, 160}),
+       [&] {
+         form.linDiag.setY1(3900);
+         form.linDiag.setY2(2400);
+       }},
+  };
+  for (const Case& c : cases) {
+    c.before();
+    for (double scale : {1.0, 1.5, 2.0}) {
+      c.control.setVisible(false);
+      QImage direct = renderClient(client, scale);
+      {
+        QPainter painter(&direct);
+        painter.setRenderHint(QPainter::Antialiasing);
+        c.drawDirectly(painter);
+      }
+      c.control.setVisible(true);
+      const QImage whole = renderClient(client, scale);
+      const QRect onImage = QTransform::fromScale(scale, scale).mapRect(c.area).toAlignedRect();
+      EXPECT_LE(largestDifference(whole, direct, onImage), 2)
+          << c.control.name() << " whole, at " << scale;
+
+      // Its lower right quarter alone, the way a hand passing over it is repainted.
+      const QRect quarter(c.area.center().toPoint(), c.area.bottomRight().toPoint());
+      const QImage part = renderClient(client, scale, quarter);
+      const QRect quarterOnImage = QTransform::fromScale(scale, scale)
+                                       .mapRect(QRectF(quarter))
+                                       .toAlignedRect()
+                                       .adjusted(1, 1, -1, -1);  // clear of the clip's own edge
+      EXPECT_LE(largestDifference(part, direct, quarterOnImage), 2)
+          << c.control.name() << " in part, at " << scale;
+    }
+  }
+}
+
+// The progress bar is painted from pictures of the looks it has had. Through new values, values
+// seen before and a new palette, at whole and fractional scales, it must look as Qt's own bar
+// with the same settings.
+TEST_F(QtBackendTest, ProgressBarLooksAsQtsOwnThroughEveryChange) {
+  form.show();
+  QWidget* bar = widgetOf(form.barProgress);
+  QProgressBar plain(bar->parentWidget());
+  plain.setGeometry(bar->geometry());
+  plain.setRange(0, 59);
+  plain.setTextVisible(false);
+  auto renderBar = [](QWidget* widget, double scale) {
+    QImage image(int(std::ceil(widget->width() * scale)), int(std::ceil(widget->height() * scale)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    widget->render(&image);
+    return image;
+  };
+  QPalette dark = bar->palette();
+  dark.setColor(QPalette::Highlight, QColor(0x80, 0x20, 0x20));
+  const std::vector<std::pair<int, bool>> steps = {
+      {8, false}, {30, false}, {59, false}, {30, false}, {30, true}, {8, true}, {8, false}};
+  for (const auto& [value, darkPalette] : steps) {
+    form.barProgress.setValue(value);
+    plain.setValue(value);
+    bar->setPalette(darkPalette ? dark : QPalette());
+    plain.setPalette(darkPalette ? dark : QPalette());
+    QApplication::processEvents();
+    for (double scale : {1.0, 1.5}) {
+      const QImage ours = renderBar(bar, scale);
+      EXPECT_LE(largestDifference(ours, renderBar(&plain, scale), ours.rect()), 2)
+          << "value " << value << (darkPalette ? ", dark palette" : "") << ", at " << scale;
+    }
+  }
 }
 
 TEST_F(QtBackendTest, GraphicalButtonIsFilledWithItsColourAndReadable) {

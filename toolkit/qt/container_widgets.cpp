@@ -93,6 +93,8 @@ void FrameWidget::paintBackground(QPainter& painter, const QRect& area) {
     painter.drawRect(border);
   }
 
+  // Below the caption's line there is no caption to draw, and measuring it costs a text layout.
+  if (area.top() >= metrics.height()) return;
   const QString caption = toQString(frame_.caption());
   if (caption.isEmpty()) return;
   constexpr int captionLeft = 8;

@@ -26,6 +26,7 @@ namespace tk::qt {
 
 class ColouredFaceButton;  // a push button showing its face colour flat
 class FrameWidget;
+class KeptLookProgressBar;  // a progress bar painted from pictures of the looks it has had
 
 class ControlView {
  public:
@@ -126,7 +127,7 @@ class ListBoxView : public ViewOf<ListBox, QListWidget> {
   void showSelection();
 };
 
-class ProgressBarView : public ViewOf<ProgressBar, QProgressBar> {
+class ProgressBarView : public ViewOf<ProgressBar, KeptLookProgressBar> {
  public:
   ProgressBarView(ProgressBar& bar, QWidget* parent);
 

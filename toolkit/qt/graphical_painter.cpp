@@ -2,10 +2,13 @@
 
 #include <QPixmap>
 #include <QPixmapCache>
+#include <bit>
+#include <cstdint>
 
 #include "toolkit/graphics.h"
 #include "toolkit/qt/colours.h"
 #include "toolkit/qt/geometry.h"
+#include "toolkit/qt/kept_picture.h"
 #include "toolkit/qt/strings.h"
 #include "toolkit/text.h"
 
@@ -13,17 +16,33 @@ namespace tk::qt {
 
 namespace {
 
-void paintShape(QPainter& painter, const Shape& shape) {
-  QRectF area = toQRectF(shapeArea(shape, 1));
+void drawShape(QPainter& painter, const Shape& shape, const QRectF& area) {
   painter.setPen(QPen(toQColor(shape.borderColour()), 1));
   painter.setBrush(toQColor(shape.fillColour()));
   // Keep the one-pixel border inside the bounds.
-  area.adjust(0.5, 0.5, -0.5, -0.5);
+  const QRectF inside = area.adjusted(0.5, 0.5, -0.5, -0.5);
   if (shape.shape() == ShapeKind::Circle || shape.shape() == ShapeKind::Oval) {
-    painter.drawEllipse(area);
+    painter.drawEllipse(inside);
   } else {
-    painter.drawRect(area);
+    painter.drawRect(inside);
   }
+}
+
+void paintShape(QPainter& painter, const Shape& shape) {
+  const QRectF area = toQRectF(shapeArea(shape, 1));
+  const std::string look =
+      lookName("tk-shape", int(shape.shape()), toQColor(shape.fillColour()).rgba(),
+               toQColor(shape.borderColour()).rgba());
+  paintKeptPicture(painter, area, look, [&](QPainter& target) { drawShape(target, shape, area); });
+}
+
+void drawLine(QPainter& painter, const Line& line) {
+  const LineEnds& e = line.ends();
+  QPen pen(toQColor(line.borderColour()), lineWidth(line, 1));
+  pen.setCapStyle(Qt::RoundCap);
+  painter.setPen(pen);
+  painter.drawLine(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
+                   QPointF(toPixelsF(e.x2), toPixelsF(e.y2)));
 }
 
 void paintLine(QPainter& painter, const Line& line) {
@@ -32,11 +51,14 @@ void paintLine(QPainter& painter, const Line& line) {
     painter.fillRect(toQRect(levelOrUprightLineArea(line, 1)), toQColor(line.borderColour()));
     return;
   }
-  QPen pen(toQColor(line.borderColour()), lineWidth(line, 1));
-  pen.setCapStyle(Qt::RoundCap);
-  painter.setPen(pen);
-  painter.drawLine(QPointF(toPixelsF(e.x1), toPixelsF(e.y1)),
-                   QPointF(toPixelsF(e.x2), toPixelsF(e.y2)));
+  // A slanting line is stroked as an outline with round ends. A hand passes through the same
+  // sixty places again and again, so each place is drawn once.
+  const std::string look =
+      lookName("tk-line", std::bit_cast<std::uint32_t>(e.x1), std::bit_cast<std::uint32_t>(e.y1),
+               std::bit_cast<std::uint32_t>(e.x2), std::bit_cast<std::uint32_t>(e.y2),
+               line.borderWidth(), toQColor(line.borderColour()).rgba());
+  paintKeptPicture(painter, paintedArea(line), look,
+                   [&](QPainter& target) { drawLine(target, line); });
 }
 
 void paintImage(QPainter& painter, const Image& image) {
