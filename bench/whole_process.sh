@@ -9,7 +9,9 @@
 # Wake-ups: the stopwatch, the floor and xclock (where installed) side by side on one display for
 # WAKE seconds, counting each main thread's context switches and CPU time, running and then idle
 # (the watch stopped, the floor without its timer); and what woke the running stopwatch's main
-# thread, from the descriptors its polls returned on (strace).
+# thread, from the descriptors its polls returned on (strace). Running is measured twice: over
+# the first WAKE seconds, while the stopwatch still draws each look of its hands and bar for the
+# first time, and over the next WAKE seconds, when it copies them.
 #
 # usage: bench/whole_process.sh [RUNS=5] [TIMING=600] [STARTUPS=21] [WAKE=60]
 #   RUNS 0 skips the alternated runs, TIMING 0 the timing, WAKE 0 the wake-ups
@@ -137,7 +139,8 @@ launch_beside() {
 
 # Prints, for each "name pid" argument, over $wake seconds all sampled together: main-thread
 # wake-ups per second, and CPU per minute of the whole process (utime+stime, which keeps the time
-# of threads that have ended, in 10 ms ticks) and of its main thread alone (schedstat, in ns).
+# of threads that have ended, in 10 ms ticks) and of its main thread alone (schedstat, in ns);
+# then its RSS at the end, which includes the pictures a running window keeps of its looks.
 measure_beside() {
   local names=() pids=() s0=() t0=() m0=() i pid
   while [ $# -gt 0 ]; do names+=("$1") pids+=("$2"); shift 2; done
@@ -149,12 +152,13 @@ measure_beside() {
     pid="${pids[i]}"
     awk -v name="${names[i]}" -v s0="${s0[i]}" -v s1="$(switches "$pid")" -v t0="${t0[i]}" \
         -v t1="$(cpu_ticks "$pid")" -v m0="${m0[i]}" -v m1="$(main_ns "$pid")" -v t="$wake" \
-        -v hz="$clk_tck" 'BEGIN { printf "%-10s %12.2f %16.0f %18.1f\n", name, (s1 - s0) / t,
-                                   (t1 - t0) * 1000 / hz * 60 / t, (m1 - m0) / 1e6 * 60 / t }'
+        -v hz="$clk_tck" -v rss="$(smaps_kb "$pid" Rss)" \
+        'BEGIN { printf "%-10s %12.2f %16.0f %18.1f %10d\n", name, (s1 - s0) / t,
+                 (t1 - t0) * 1000 / hz * 60 / t, (m1 - m0) / 1e6 * 60 / t, rss }'
   done
 }
-heading() { printf "%-10s %12s %16s %18s   (load average %s)\n" "$1" wake-ups/s \
-  "CPU ms/min, all" "main thread ms/min" "$(loadavg)"; }
+heading() { printf "%s   (load average %s)\n%-10s %12s %16s %18s %10s\n" "$1" "$(loadavg)" "" \
+  wake-ups/s "CPU ms/min, all" "main thread ms/min" "RSS kB"; }
 
 # What ended each of the main thread's polls over $1 seconds: the kind of each descriptor a poll
 # returned on (the loop's timer, the X connection, Qt's own wake-up event), and polls that
@@ -188,7 +192,9 @@ if [ "$wake" -gt 0 ]; then
     echo "(xclock not installed: x11-apps)"
   fi
   sleep 5
-  heading running
+  heading "running, first $wake s"
+  measure_beside "${beside[@]}"
+  heading "running, the next $wake s"
   measure_beside "${beside[@]}"
   echo "what woke the running stopwatch's main thread, 20 s (load average $(loadavg)):"
   poll_reasons "${side_pids[0]}" 20

@@ -563,42 +563,6 @@ TEST_F(QtBackendTest, ShapesAndLinesRepaintedInPartLookAsDrawnDirectly) {
   }
 }
 
-// The progress bar is painted from pictures of the looks it has had. Through new values, values
-// seen before and a new palette, at whole and fractional scales, it must look as Qt's own bar
-// with the same settings.
-TEST_F(QtBackendTest, ProgressBarLooksAsQtsOwnThroughEveryChange) {
-  form.show();
-  QWidget* bar = widgetOf(form.barProgress);
-  QProgressBar plain(bar->parentWidget());
-  plain.setGeometry(bar->geometry());
-  plain.setRange(0, 59);
-  plain.setTextVisible(false);
-  auto renderBar = [](QWidget* widget, double scale) {
-    QImage image(int(std::ceil(widget->width() * scale)), int(std::ceil(widget->height() * scale)),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::black);
-    widget->render(&image);
-    return image;
-  };
-  QPalette dark = bar->palette();
-  dark.setColor(QPalette::Highlight, QColor(0x80, 0x20, 0x20));
-  const std::vector<std::pair<int, bool>> steps = {
-      {8, false}, {30, false}, {59, false}, {30, false}, {30, true}, {8, true}, {8, false}};
-  for (const auto& [value, darkPalette] : steps) {
-    form.barProgress.setValue(value);
-    plain.setValue(value);
-    bar->setPalette(darkPalette ? dark : QPalette());
-    plain.setPalette(darkPalette ? dark : QPalette());
-    QApplication::processEvents();
-    for (double scale : {1.0, 1.5}) {
-      const QImage ours = renderBar(bar, scale);
-      EXPECT_LE(largestDifference(ours, renderBar(&plain, scale), ours.rect()), 2)
-          << "value " << value << (darkPalette ? ", dark palette" : "") << ", at " << scale;
-    }
-  }
-}
-
 TEST_F(QtBackendTest, GraphicalButtonIsFilledWithItsColourAndReadable) {
   form.show();
   const QRect go = widgetOf(form.cmdGo)->geometry();

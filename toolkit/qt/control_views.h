@@ -26,7 +26,6 @@ namespace tk::qt {
 
 class ColouredFaceButton;  // a push button showing its face colour flat
 class FrameWidget;
-class KeptLookProgressBar;  // a progress bar painted from pictures of the looks it has had
 
 class ControlView {
  public:
@@ -127,7 +126,7 @@ class ListBoxView : public ViewOf<ListBox, QListWidget> {
   void showSelection();
 };
 
-class ProgressBarView : public ViewOf<ProgressBar, KeptLookProgressBar> {
+class ProgressBarView : public ViewOf<ProgressBar, QProgressBar> {
  public:
   ProgressBarView(ProgressBar& bar, QWidget* parent);
 

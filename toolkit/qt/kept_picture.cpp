@@ -44,11 +44,11 @@ void paintKeptPicture(QPainter& painter, const QRectF& area, const std::string& 
     picturePainter.translate(-area.topLeft());
     draw(picturePainter);
     picturePainter.end();
+    // At the picture's own scale the copy is a plain copy of pixels, to the whole device pixel
+    // the picture was drawn for. Set before it is kept: setting it later would copy it each time.
+    picture.setDevicePixelRatio(scale);
     QPixmapCache::insert(key, picture);
   }
-  // At the picture's own scale the copy is a plain copy of pixels, to the whole device pixel
-  // the picture was drawn for.
-  picture.setDevicePixelRatio(scale);
   painter.drawPixmap(toDevice.inverted().map(QPointF(origin)), picture);
 }
 

@@ -1,47 +1,15 @@
-#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 
 #include "toolkit/accessible_text.h"
 #include "toolkit/qt/control_views.h"
 #include "toolkit/qt/graphical_painter.h"
-#include "toolkit/qt/kept_picture.h"
 #include "toolkit/qt/strings.h"
 
 namespace tk::qt {
-
-// The style outlines and fills the whole bar on every repaint, however few pixels of it a step
-// changes. A bar that shows the seconds passes through the same sixty looks every minute, so each
-// look is painted once and repaints copy from it.
-class KeptLookProgressBar : public QProgressBar {
- public:
-  using QProgressBar::QProgressBar;
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    QStyleOptionProgressBar option;
-    initStyleOption(&option);
-    // Everything the style's drawing depends on. A bar without a range (a busy bar) moves on
-    // its own and is painted as it is.
-    if (option.minimum >= option.maximum) {
-      QProgressBar::paintEvent(event);
-      return;
-    }
-    const std::string look =
-        lookName("tk-progress", reinterpret_cast<std::uintptr_t>(style()), palette().cacheKey(),
-                 option.state.toInt(), option.minimum, option.maximum, option.progress,
-                 int(option.direction), int(option.invertedAppearance), int(option.bottomToTop),
-                 int(option.textVisible), qHash(option.text));
-    QPainter painter(this);
-    paintKeptPicture(painter, rect(), look, [&](QPainter& target) {
-      style()->drawControl(QStyle::CE_ProgressBar, &option, &target, this);
-    });
-  }
-};
 
 ProgressBarView::ProgressBarView(ProgressBar& bar, QWidget* parent) : ViewOf(bar, parent) {
   widget()->setTextVisible(false);
