@@ -6,10 +6,7 @@
 // usage: kernel_wake [SECONDS=60] [--busy]
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/timerfd.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -18,7 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
+
+#include "spinner.h"
 
 namespace {
 
@@ -61,12 +61,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  pid_t spinner = 0;
-  if (busy && (spinner = fork()) == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    volatile std::uint64_t count = 0;
-    for (;;) count = count + 1;
-  }
+  std::optional<Spinner> spinner;
+  if (busy) spinner.emplace();
 
   const int timerFd = timerfd_create(CLOCK_BOOTTIME, TFD_CLOEXEC);
   if (timerFd < 0) return 3;
@@ -77,10 +73,7 @@ int main(int argc, char** argv) {
     sleepUntil(timerFd, due);
     lateMs.push_back(static_cast<double>(bootTimeNow() - due) / 1e6);
   }
-  if (spinner > 0) {
-    kill(spinner, SIGKILL);
-    waitpid(spinner, nullptr, 0);
-  }
+  spinner.reset();
 
   std::sort(lateMs.begin(), lateMs.end());
   std::printf("Bare timerfd wake-ups, %d s, other core %s\n", seconds, busy ? "busy" : "idle");

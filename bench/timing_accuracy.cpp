@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "clock/frm_clock.h"
+#include "spinner.h"
 #include "toolkit/qt/qt_event_loop.h"
 #include "toolkit/testing/temp_folder.h"
 #include "toolkit/testing/test_platform.h"
@@ -107,29 +108,6 @@ Options parseOptions(int argc, char** argv) {
   }
   return options;
 }
-
-// A child process that spins on the other core until it is killed or this process ends.
-class Spinner {
- public:
-  Spinner() {
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      volatile std::uint64_t count = 0;
-      for (;;) count = count + 1;
-    }
-  }
-  ~Spinner() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  Spinner(const Spinner&) = delete;
-  Spinner& operator=(const Spinner&) = delete;
-
- private:
-  pid_t pid_;
-};
 
 // Stops this process `stopAt` seconds after the instant begin() sends it and continues it
 // `stopFor` seconds later. A stopped process cannot continue itself, hence a child; it is made

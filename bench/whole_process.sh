@@ -10,8 +10,8 @@
 # WAKE seconds, counting each main thread's context switches and CPU time, running and then idle
 # (the watch stopped, the floor without its timer); and what woke the running stopwatch's main
 # thread, from the descriptors its polls returned on (strace). Running is measured twice: over
-# the first WAKE seconds, while the stopwatch still draws each look of its hands and bar for the
-# first time, and over the next WAKE seconds, when it copies them.
+# the first WAKE seconds, while the stopwatch still draws each place of its hands for the first
+# time, and over the next WAKE seconds, when it copies them.
 #
 # usage: bench/whole_process.sh [RUNS=5] [TIMING=600] [STARTUPS=21] [WAKE=60]
 #   RUNS 0 skips the alternated runs, TIMING 0 the timing, WAKE 0 the wake-ups

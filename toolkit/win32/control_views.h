@@ -78,10 +78,10 @@ class ControlView {
 // form's window, which also fills them.
 std::unique_ptr<ControlView> makeView(Control& control, FormWindow& window, HWND parent);
 
-// Creates a child window for a control: shown, in the form's font, in front of its siblings.
 // The text a native control shows now.
 std::wstring windowText(HWND handle);
 
+// Creates a child window for a control: shown, in the form's font, in front of its siblings.
 HWND createControlWindow(const wchar_t* windowClass, DWORD style, DWORD extendedStyle, HWND parent,
                          FormWindow& window);
 
