@@ -474,6 +474,40 @@ TEST_F(QtBackendTest, ContainersPaintTheirGraphicalControls) {
   EXPECT_EQ(QColor(pixelAt(250, 210)), QColor(0xE0, 0xE0, 0xE0));
 }
 
+// The area a widget is asked to paint.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+  QRegion painted;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+// What a control tells a screen reader is no part of how it looks. The stopwatch's dial speaks
+// its reading, which changes every second; repainting the dial for it repainted the whole face.
+TEST_F(QtBackendTest, OnlyChangesToHowAControlLooksRepaintIt) {
+  form.show();
+  QWidget* client = widgetOf(form);
+  ASSERT_NE(client, nullptr);
+  QApplication::processEvents();
+  PaintRecorder recorder(client);
+
+  form.shpDot.setAccessibleName("a dot");
+  form.shpDot.setAccessibleDescription("red");
+  form.announce("something happened");
+  QApplication::processEvents();
+  EXPECT_TRUE(recorder.painted.isEmpty()) << recorder.painted.boundingRect().width();
+
+  form.shpDot.setFillColour(0x00FF00);
+  QApplication::processEvents();
+  EXPECT_FALSE(recorder.painted.isEmpty());
+  EXPECT_LT(recorder.painted.boundingRect().width(), client->width() / 2);
+}
+
 // The client area at `scale` times the size, painted over black: whole, or only `region`.
 QImage renderClient(QWidget* client, double scale, const QRegion& region = {}) {
   QImage image(int(std::ceil(client->width() * scale)), int(std::ceil(client->height() * scale)),

@@ -81,6 +81,12 @@ inline constexpr Property viewProperties[] = {
     Property::ListIndex, Property::Value,   Property::BackColour,    Property::ForeColour,
     Property::Picture,   Property::Visible};
 
+// Whether a change alters how a control looks. What it tells assistive technology does not: a
+// dial whose spoken reading changes every second must not repaint its whole face for it.
+constexpr bool changesLook(Property property) {
+  return property != Property::Accessibility && property != Property::Announcement;
+}
+
 using Event = std::function<void()>;
 
 class Control;

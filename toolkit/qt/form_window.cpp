@@ -118,11 +118,11 @@ void FormWindow::showChange(Control& control, Property property) {
   auto showForm = [this](Property property) {
     if (property == Property::Caption) setWindowTitle(toQString(form_.caption()));
     if (property == Property::Announcement) announce(*client_);
-    client_->update();
+    if (changesLook(property)) client_->update();
   };
   routeChange(form_, control, property, views_, containers_, showForm,
-              [&control](ContainerWidget& container) {
-                container.showChange(control);
+              [&control, property](ContainerWidget& container) {
+                if (changesLook(property)) container.showChange(control);
                 notifyGraphicalChange(container, control);
               });
 }

@@ -202,11 +202,11 @@ void FormWindow::showChange(Control& control, Property property) {
   auto showForm = [this](Property property) {
     if (property == Property::Caption) SetWindowTextW(window_, toWide(form_.caption()).c_str());
     if (property == Property::Announcement) containers_.at(&form_)->announce();
-    InvalidateRect(client(), nullptr, FALSE);
+    if (changesLook(property)) InvalidateRect(client(), nullptr, FALSE);
   };
   routeChange(form_, control, property, views_, containers_, showForm,
-              [&control](ContainerWindow& container) {
-                container.showChange(control);
+              [&control, property](ContainerWindow& container) {
+                if (changesLook(property)) container.showChange(control);
                 container.notifySpokenChange(control);
               });
 }
