@@ -2,6 +2,8 @@
 // bare program, no Qt and no window, sleeping the way the Qt loop sleeps (a timerfd on
 // CLOCK_BOOTTIME armed at an absolute instant, then poll) once a second. What timing_accuracy
 // measures above this is the loop's own share. --busy keeps the other core spinning meanwhile.
+// The instants are whole seconds of CLOCK_BOOTTIME, so that kernel_timer_trace.sh can tell from
+// the kernel's own timer events how late the timer itself fired.
 //
 // usage: kernel_wake [SECONDS=60] [--busy]
 
@@ -66,7 +68,7 @@ int main(int argc, char** argv) {
 
   const int timerFd = timerfd_create(CLOCK_BOOTTIME, TFD_CLOEXEC);
   if (timerFd < 0) return 3;
-  const Nanoseconds start = bootTimeNow();
+  const Nanoseconds start = bootTimeNow() / kSecond * kSecond;
   std::vector<double> lateMs;
   for (int k = 1; k <= seconds; ++k) {
     const Nanoseconds due = start + k * kSecond;
