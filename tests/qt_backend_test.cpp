@@ -508,6 +508,21 @@ TEST_F(QtBackendTest, OnlyChangesToHowAControlLooksRepaintIt) {
   EXPECT_LT(recorder.painted.boundingRect().width(), client->width() / 2);
 }
 
+// A moved line is repainted where it was, or the old line stays on screen. Where it was must be
+// known from the container's real size, not the size it had before it was laid out.
+TEST_F(QtBackendTest, AMovedLineIsRepaintedWhereItWasAndWhereItIs) {
+  form.show();
+  QWidget* client = widgetOf(form);
+  ASSERT_NE(client, nullptr);
+  QApplication::processEvents();
+  PaintRecorder recorder(client);
+
+  form.linDiag.setX2(3000);  // from slanting down to the right, to straight down
+  QApplication::processEvents();
+  EXPECT_TRUE(recorder.painted.contains(QPoint(250, 210))) << "the old line's middle";
+  EXPECT_TRUE(recorder.painted.contains(QPoint(200, 210))) << "the new line's middle";
+}
+
 // The client area at `scale` times the size, painted over black: whole, or only `region`.
 QImage renderClient(QWidget* client, double scale, const QRegion& region = {}) {
   QImage image(int(std::ceil(client->width() * scale)), int(std::ceil(client->height() * scale)),

@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "toolkit/form.h"
 #include "toolkit/frame.h"
@@ -31,6 +32,13 @@ void ContainerWidget::showChange(const Control& child) {
   const ShownAreas::Change change = shownAreas_.update(child);
   update(toQRect(change.before));
   update(toQRect(change.after));
+}
+
+// What a child shows is cut to this widget, so every place was measured against the old size:
+// the size a widget has before it is laid out would leave a moved hand's old place unpainted.
+void ContainerWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  shownAreas_.measureAll();
 }
 
 void ContainerWidget::paintEvent(QPaintEvent* event) {

@@ -25,6 +25,7 @@ class ContainerWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   // Paints the container's own background within `area`, where this paint is clipped to.
   virtual void paintBackground(QPainter& painter, const QRect& area) = 0;
   // Fills `area`, and where it reaches the widget's edge every device pixel the widget owns there,
