@@ -551,6 +551,24 @@ TEST_F(Win32ViewsTest, ContainersPaintTheirGraphicalControls) {
   EXPECT_EQ(pixelAt(px(250), px(210)), back);
 }
 
+// What a control tells a screen reader is no part of how it looks: changing it invalidates
+// nothing. The stopwatch's dial speaks its reading, which changes every second.
+TEST_F(Win32ViewsTest, OnlyChangesToHowAControlLooksRepaintIt) {
+  form.show();
+  pump();
+  RECT invalid{};
+  ASSERT_FALSE(GetUpdateRect(window().client(), &invalid, FALSE));
+
+  form.shpDot.setAccessibleName("a dot");
+  form.shpDot.setAccessibleDescription("red");
+  form.announce("something happened");
+  EXPECT_FALSE(GetUpdateRect(window().client(), &invalid, FALSE));
+
+  form.shpDot.setFillColour(0x00FF00);
+  EXPECT_TRUE(GetUpdateRect(window().client(), &invalid, FALSE));
+  EXPECT_LT(invalid.right - invalid.left, px(300));
+}
+
 TEST_F(Win32ViewsTest, GraphicalButtonIsFilledWithItsColourAndReadable) {
   form.show();
   pump();
